@@ -1,0 +1,37 @@
+# Warnings as errors for the project's own code; third-party code is built without them.
+function(project_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                           -Wno-sign-conversion -Werror)
+endfunction()
+
+if(WIN32)
+  # Unicode-agnostic Win32 headers: the code names the A or W function it means.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+# A Windows test program: built for Windows and run by CTest under Wine.
+# On the host preset the same call makes a native test program.
+# mirravon_add_test(NAME <name> SOURCES ... [LIBS ...] [ARGS ...] [OWN_MAIN])
+# OWN_MAIN: the sources define main() (to read arguments) instead of gtest_main.
+function(mirravon_add_test)
+  cmake_parse_arguments(T "OWN_MAIN" "NAME" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  project_warnings(${T_NAME})
+  if(T_OWN_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock mirravon_testing)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} mirravon_gtest_main mirravon_testing)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${T_ARGS})
+  if(WIN32)
+    set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
+
+if(WIN32)
+  # Keeps one wineserver up for the whole test run, in this tree's private prefix.
+  add_test(NAME wine.start COMMAND ${CMAKE_BINARY_DIR}/wine-run --start)
+  add_test(NAME wine.stop COMMAND ${CMAKE_BINARY_DIR}/wine-run --stop)
+  set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 3600)
+  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()

@@ -1,0 +1,20 @@
+#include "mirravon/last_error.h"
+
+#include "mirravon/unique_owner.h"
+
+namespace mirravon {
+
+std::string systemMessageA(DWORD code) {
+    char* raw = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPSTR>(&raw), 0, nullptr);
+    unique_hlocal owner(raw);
+    if (length == 0 || raw == nullptr) return {};
+    std::string text(raw, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace mirravon

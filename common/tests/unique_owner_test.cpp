@@ -1,0 +1,89 @@
+#include "mirravon/last_error.h"
+#include "mirravon/unique_owner.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirravon;
+
+namespace {
+
+HANDLE newEvent() { return ::CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+
+bool isOpen(HANDLE h) {
+    DWORD flags = 0;
+    return ::GetHandleInformation(h, &flags) != FALSE;
+}
+
+}  // namespace
+
+TEST(UniqueOwner, ClosesOnScopeEndResetAndPut) {
+    HANDLE raw = newEvent();
+    {
+        unique_handle owner(raw);
+        EXPECT_TRUE(isOpen(raw));
+    }
+    EXPECT_FALSE(isOpen(raw));
+
+    HANDLE first = newEvent();
+    HANDLE second = newEvent();
+    unique_handle owner(first);
+    owner.reset(second);
+    EXPECT_FALSE(isOpen(first));
+    EXPECT_TRUE(isOpen(second));
+
+    HANDLE* slot = owner.put();
+    EXPECT_FALSE(isOpen(second));
+    EXPECT_EQ(*slot, nullptr);
+    *slot = newEvent();
+    EXPECT_TRUE(owner.valid());
+}
+
+TEST(UniqueOwner, MoveAndReleaseTransferOwnershipWithoutClosing) {
+    HANDLE raw = newEvent();
+    unique_handle a(raw);
+    unique_handle b(std::move(a));
+    EXPECT_FALSE(a.valid());
+    EXPECT_EQ(b.get(), raw);
+
+    unique_handle c;
+    c = std::move(b);
+    EXPECT_TRUE(isOpen(raw));
+
+    HANDLE released = c.release();
+    EXPECT_FALSE(c.valid());
+    EXPECT_TRUE(isOpen(released));
+    ::CloseHandle(released);
+}
+
+TEST(UniqueOwner, EmptyValuesAreKeptApartPerKind) {
+    unique_hfile file;
+    EXPECT_EQ(file.get(), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file.valid());
+    unique_handle handle;
+    EXPECT_EQ(handle.get(), nullptr);
+
+    // A failed CreateFile leaves INVALID_HANDLE_VALUE, which must not count as held.
+    unique_hfile missing(::CreateFileA("Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const Win32Error error = Win32Error::capture();
+    EXPECT_FALSE(missing.valid());
+    EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
+    int runs = 0;
+    { auto guard = scope_exit([&] { ++runs; }); }
+    EXPECT_EQ(runs, 1);
+    {
+        auto guard = scope_exit([&] { ++runs; });
+        guard.dismiss();
+    }
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(SystemMessage, HasNoLineEndAndIsEmptyForUnknownCodes) {
+    const std::string text = systemMessageA(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), '\n');
+    EXPECT_NE(text.back(), '\r');
+    EXPECT_TRUE(systemMessageA(0x2FFFFFFF).empty());
+}

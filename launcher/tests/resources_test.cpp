@@ -1,0 +1,147 @@
+// Reads stelvo.exe's own resources the way the launcher does (FindResourceEx,
+// LoadResource) and checks the message table and the icon group.
+#include "mirravon/unique_owner.h"
+#include "mirravon_test/wine_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string g_exePath;
+
+const WORD kLanguages[] = {0x0404, 0x0405, 0x0407, 0x0409, 0x040C, 0x040E, 0x0410,
+                           0x0411, 0x0412, 0x0415, 0x0416, 0x0419, 0x0804, 0x0C0A};
+const UINT kMessageIds[] = {1, 2004, 2005, 2006, 2011, 2013, 2015, 2017};
+
+class LauncherResources : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_module.reset(::LoadLibraryExA(g_exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    }
+    static void TearDownTestSuite() { s_module.reset(); }
+
+    // The text at `id` of the string table in `lang`, or nothing when the block or slot is missing.
+    static bool loadString(UINT id, WORD lang, std::wstring& text) {
+        HRSRC found = ::FindResourceExA(s_module.get(), MAKEINTRESOURCEA(6),
+                                        MAKEINTRESOURCEA(id / 16 + 1), lang);
+        if (!found) return false;
+        HGLOBAL loaded = ::LoadResource(s_module.get(), found);
+        if (!loaded) return false;
+        const WORD* p = static_cast<const WORD*>(::LockResource(loaded));
+        const DWORD size = ::SizeofResource(s_module.get(), found);
+        const WORD* end = p + size / sizeof(WORD);
+        for (UINT slot = 0; slot < 16 && p < end; ++slot) {
+            const WORD length = *p++;
+            if (slot == id % 16) {
+                if (length == 0 || p + length > end) return false;
+                text.assign(reinterpret_cast<const wchar_t*>(p), length);
+                return true;
+            }
+            p += length;
+        }
+        return false;
+    }
+
+    static mirravon::unique_hmodule s_module;
+};
+mirravon::unique_hmodule LauncherResources::s_module;
+
+// The printf conversions of a text, in order ("%s", "%d", ...); "%%" is not one.
+std::vector<std::wstring> placeholders(const std::wstring& text) {
+    std::vector<std::wstring> found;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'%') continue;
+        if (text[i + 1] == L'%') {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < text.size() && !iswalpha(text[j])) ++j;
+        if (j < text.size()) found.push_back(text.substr(i, j - i + 1));
+        i = j;
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST_F(LauncherResources, EveryMessageInEveryLanguageKeepsTheEnglishPlaceholders) {
+    ASSERT_TRUE(s_module.valid()) << "cannot load " << g_exePath;
+    std::map<UINT, std::wstring> english;
+    for (UINT id : kMessageIds) {
+        ASSERT_TRUE(loadString(id, 0x0409, english[id])) << "English message " << id;
+        ASSERT_FALSE(english[id].empty());
+    }
+    EXPECT_EQ(english[1], L"Cannot open INI file: %s\n");
+    EXPECT_EQ(english[2006], L"Error");
+
+    for (WORD lang : kLanguages) {
+        for (UINT id : kMessageIds) {
+            std::wstring text;
+            ASSERT_TRUE(loadString(id, lang, text)) << "message " << id << " language 0x" << std::hex << lang;
+            EXPECT_EQ(placeholders(text), placeholders(english[id]))
+                << "message " << id << " language 0x" << std::hex << lang;
+            // The launcher holds a looked-up text in 255 bytes of UTF-8.
+            const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                   nullptr, 0, nullptr, nullptr);
+            EXPECT_LE(utf8, 255) << "message " << id << " language 0x" << std::hex << lang;
+        }
+    }
+}
+
+TEST_F(LauncherResources, TranslationsAreNotEnglishCopies) {
+    ASSERT_TRUE(s_module.valid());
+    std::wstring english, german, japanese;
+    ASSERT_TRUE(loadString(2011, 0x0409, english));
+    ASSERT_TRUE(loadString(2011, 0x0407, german));
+    ASSERT_TRUE(loadString(2011, 0x0411, japanese));
+    EXPECT_NE(german, english);
+    EXPECT_NE(japanese, english);
+    // Stored as UTF-16, not as the build machine's bytes: Japanese text has no byte-sized units.
+    EXPECT_NE(japanese.find(L'\x898B'), std::wstring::npos);  // 見
+}
+
+TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {
+    ASSERT_TRUE(s_module.valid());
+    HRSRC found = ::FindResourceA(s_module.get(), MAKEINTRESOURCEA(103), MAKEINTRESOURCEA(14));
+    ASSERT_NE(found, nullptr);
+    const BYTE* dir = static_cast<const BYTE*>(::LockResource(::LoadResource(s_module.get(), found)));
+    ASSERT_NE(dir, nullptr);
+#pragma pack(push, 2)
+    struct GroupHeader {
+        WORD reserved, type, count;
+    };
+    struct GroupEntry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    const auto* header = reinterpret_cast<const GroupHeader*>(dir);
+    EXPECT_EQ(header->type, 1);
+    ASSERT_EQ(header->count, 10);
+    const auto* entries = reinterpret_cast<const GroupEntry*>(dir + sizeof(GroupHeader));
+    std::multimap<int, int> images;  // bit count -> size
+    for (int i = 0; i < header->count; ++i) {
+        images.emplace(entries[i].bitCount, entries[i].width == 0 ? 256 : entries[i].width);
+        EXPECT_NE(::FindResourceA(s_module.get(), MAKEINTRESOURCEA(entries[i].id), MAKEINTRESOURCEA(3)), nullptr);
+    }
+    const std::multimap<int, int> expected = {{4, 16}, {4, 32}, {4, 48},  {8, 16},  {8, 32},
+                                              {8, 48}, {32, 16}, {32, 32}, {32, 48}, {32, 64}};
+    EXPECT_EQ(images, expected);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s PATH-TO-stelvo.exe\n", argv[0]);
+        return 2;
+    }
+    g_exePath = mirravon_test::toWindowsPath(argv[1]);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine, as root.
+# Idempotent and quiet when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  openjdk-17-jdk-headless
+  googletest
+  clang libclang-rt-14-dev
+  wine wine32:i386 wine64
+  wixl
+  qemu-user-static
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  [ "$(id -u)" = 0 ] || { echo "setup: missing packages (${missing[*]}); run as root" >&2; exit 1; }
+  echo "setup: installing ${missing[*]}"
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+"$(dirname "$0")/enable-i386.sh"

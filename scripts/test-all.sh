@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Sets up the machine and runs every test: the Windows build under Wine, the
+# native host build, and the fuzz targets for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+bash scripts/setup.sh
+
+echo "== Windows (i686) build, tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+ctest --preset windows -j "$jobs" --timeout 1800
+
+echo "== Host build, native tests"
+cmake --preset host >/dev/null
+cmake --build --preset host -j "$jobs"
+ctest --preset host -j "$jobs" --no-tests=ignore
+
+if [ -f launcher/fuzz/CMakeLists.txt ]; then
+  echo "== Fuzz targets (libFuzzer, address and undefined-behaviour sanitizers)"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "$jobs"
+  ctest --preset fuzz -j "$jobs"
+fi
