@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine32:i386 wine64
   wixl
-  qemu-user-static
+  # qemu-user-static: see enable-i386.sh (needs a newer one than Debian 12 has)
 )
 
 missing=()
