@@ -7,6 +7,9 @@ endfunction()
 if(WIN32)
   # Unicode-agnostic Win32 headers: the code names the A or W function it means.
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # Reproducible binaries: no link time stamp, no build or source folder inside.
+  add_link_options(-Wl,--no-insert-timestamp)
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=src -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 endif()
 
 # A Windows test program: built for Windows and run by CTest under Wine.

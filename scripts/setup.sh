@@ -10,7 +10,7 @@ packages=(
   googletest
   clang libclang-rt-14-dev
   wine wine32:i386 wine64
-  wixl
+  wixl zip unzip libxml2-utils
   # qemu-user-static: see enable-i386.sh (needs a newer one than Debian 12 has)
 )
 

@@ -12,6 +12,10 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs" --timeout 1800
 
+echo "== Release: reproducible binaries, the archive"
+bash checks/check-reproducible.sh "$PWD"
+bash checks/check-release.sh "$PWD"
+
 echo "== Host build, native tests"
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$jobs"
