@@ -1,2 +1,12 @@
 // stelvo: makes sure the installation agent is installed, then starts it.
-int main(int, char**) { return 0; }
+#include "stelvo/driver.h"
+#include "win32_platform.h"
+
+#include <clocale>
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    static stelvo::LauncherSettings settings;
+    stelvo::Win32Platform platform;
+    return stelvo::runLauncher(settings, platform, argc, argv);
+}

@@ -1,0 +1,49 @@
+// Localised messages from the program's string tables, and the message boxes.
+#pragma once
+
+#include "stelvo/launcher_settings.h"
+#include "stelvo/platform.h"
+
+#include <string>
+#include <string_view>
+
+namespace stelvo {
+
+enum MessageId : unsigned {
+    kMsgCannotOpenIni = 1,
+    kMsgUsageTitle = 2004,
+    kMsgUsage = 2005,
+    kMsgErrorTitle = 2006,
+    kMsgVersionNotFound = 2011,
+    kMsgInstallerNotFound = 2013,
+    kMsgInstallerError = 2015,
+    kMsgVersionNotFoundExtension = 2017,
+};
+
+enum BoxKind { kBoxInformation = 1, kBoxError = 3 };
+
+constexpr std::size_t kMessageBytes = 255;  // a looked-up text, in UTF-8
+constexpr std::size_t kBoxUnits = 255;      // a box's text or title, in UTF-16 units with the terminator
+constexpr unsigned kStyleIconError = 0x10;
+constexpr unsigned kStyleIconInformation = 0x40;
+
+// Invalid sequences become U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+std::u16string utf8ToUtf16(std::string_view text);
+
+// The message's UTF-8 text in the user's language; empty when there is none or
+// when it does not fit `size` bytes.
+std::string loadMessage(Platform& platform, unsigned id, std::size_t size = kMessageBytes);
+
+// The message format with its one conversion ("%s" or "%d", first found)
+// replaced by `argument`; "%%" gives "%", any other "%" stays as it is.
+std::string formatMessage(std::string_view format, std::string_view argument);
+
+// Shows the box; text and title are cut to 254 UTF-16 units (never inside a surrogate pair).
+void showMessageBox(Platform& platform, std::string_view text, std::string_view title, int kind);
+void showUsage(LauncherSettings& s, Platform& platform);
+// An error box of the driver: title message 2006; shown only while dialogs are
+// allowed. The argument is ANSI text, converted to UTF-8 before it joins the message.
+void showErrorBox(LauncherSettings& s, Platform& platform, unsigned id, std::string_view argument);
+
+}  // namespace stelvo

@@ -1,0 +1,48 @@
+// Path helpers: program search, path splits, folder placeholders and
+// normalisation into a canonical backslash form.
+#pragma once
+
+#include "stelvo/launcher_settings.h"
+#include "stelvo/platform.h"
+
+#include <string>
+#include <string_view>
+
+namespace stelvo {
+
+enum NormalizeResult { kNormalized = 0, kUnresolvable = 1, kBeyondLimits = 2 };
+
+// Limits of normalisation: a component's length and the number of components.
+constexpr std::size_t kMaxComponentLength = 255;
+constexpr std::size_t kMaxComponents = 255;
+
+// Writes the normalised `source` into `destination`, which holds at most
+// `width` characters. kUnresolvable: a ".." had nothing to remove; the
+// destination holds the source unchanged (or is empty when the source does not
+// fit). kBeyondLimits: a component, the count of components or the result
+// exceeds the limits; the destination is empty.
+int normalizePath(std::string_view source, std::string& destination, std::size_t width);
+
+template <std::size_t Width>
+int normalizePath(std::string_view source, BoundedText<Width>& destination) {
+    std::string result;
+    const int status = normalizePath(source, result, Width);
+    destination.assign(result);
+    if (result.empty()) destination.clear();
+    return status;
+}
+
+// Replaces the first placeholder found (in table order) by its folder.
+std::string expandFolderPlaceholder(const LauncherSettings& s, Platform& platform, std::string_view path);
+
+// A full path to an existing regular file, or an empty text.
+std::string findProgram(Platform& platform, std::string_view name);
+
+std::string folderPart(std::string_view path);
+std::string filePart(std::string_view path);
+std::string baseName(std::string_view path);
+
+// Folder and name joined with a backslash ("%s%c%s").
+std::string joinPath(std::string_view folder, std::string_view name);
+
+}  // namespace stelvo

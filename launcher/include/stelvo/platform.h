@@ -1,0 +1,63 @@
+// Everything the launcher asks of the operating system, behind one narrow
+// interface: the Win32 implementation lives in the program, test doubles in the
+// tests. Texts are byte strings in the ANSI code page unless named otherwise.
+#pragma once
+
+#include <string>
+
+namespace stelvo {
+
+enum class FileKind { Missing, Regular, Other };
+enum class RegistryRoot { LocalMachine, CurrentUser };
+enum class RegistryRead { KeyNotOpened, ValueAbsent, Read };
+
+// Folder identifiers of the shell (the CSIDL values).
+enum : int {
+    kFolderPersonal = 5,
+    kFolderAppData = 26,
+    kFolderCommonAppData = 35,
+    kFolderProfile = 40,
+};
+
+// The room the launcher gives a registry value's data, terminator included.
+constexpr std::size_t kRegistryValueRoom = 255;
+// The room for the current directory.
+constexpr std::size_t kCurrentDirectoryRoom = 4096;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual bool isUserAnAdmin() = 0;
+    virtual bool pathIsRelative(const std::string& path) = 0;
+    // The folder's path without a trailing backslash; false when the system has none.
+    virtual bool folderPath(int csidl, std::string& path) = 0;
+    // Read: `data` holds the value's bytes up to its first terminator.
+    // ValueAbsent: also a value that does not fit kRegistryValueRoom bytes.
+    virtual RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                           std::string& data) = 0;
+    // Missing when the status cannot be read.
+    virtual FileKind fileKind(const std::string& path) = 0;
+    // The whole file as bytes; false when it cannot be opened.
+    virtual bool readFile(const std::string& path, std::string& content) = 0;
+    // False when the current directory does not fit kCurrentDirectoryRoom.
+    virtual bool currentDirectory(std::string& dir) = 0;
+    // False when the variable is not set.
+    virtual bool environmentVariable(const std::string& name, std::string& value) = 0;
+    // The Windows system folder (where msiexec.exe belongs), without a trailing backslash.
+    virtual bool systemDirectory(std::string& dir) = 0;
+    // An ANSI-code-page text (a path, a settings value) as UTF-8, for the boxes.
+    virtual std::string ansiToUtf8(const std::string& text) = 0;
+    // The message's text in the user's language from the program's string
+    // table; false when no block or no text can be had.
+    virtual bool messageText(unsigned id, std::u16string& text) = 0;
+    // A modal box with the OK button; `style` holds the icon flag.
+    virtual void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) = 0;
+    // Runs the program with the command line and waits for it; its exit code,
+    // or -1 when the process cannot be created.
+    virtual long runAndWait(const std::string& program, const std::string& commandLine) = 0;
+    // Creates the program's process and lets it run; false when it cannot be created.
+    virtual bool startProcess(const std::string& program, const std::string& commandLine) = 0;
+};
+
+}  // namespace stelvo

@@ -1,0 +1,53 @@
+// The agent's reference file: key=value lines read into a small table.
+#pragma once
+
+#include "stelvo/bounded_text.h"
+#include "stelvo/platform.h"
+
+#include <forward_list>
+#include <string>
+#include <string_view>
+
+namespace stelvo {
+
+constexpr std::size_t kPropertyWidth = 254;
+
+class PropertyTable {
+public:
+    // Empties the table, then adds each pair of the text in file order.
+    void loadText(std::string_view text);
+    // Like loadText over a file's content; false (and an empty table) when the
+    // file cannot be opened.
+    bool load(Platform& platform, const std::string& path);
+
+    bool contains(std::string_view key) const;
+    // False, changing nothing, when the key is already present (or does not fit).
+    bool add(std::string_view key, std::string_view value);
+    // The key's value, or nullptr.
+    const std::string* lookup(std::string_view key) const;
+    void clear() noexcept { m_entries.clear(); }
+    bool empty() const noexcept { return m_entries.empty(); }
+
+private:
+    struct Entry {
+        BoundedText<kPropertyWidth> key;
+        BoundedText<kPropertyWidth> value;
+    };
+    // New entries go to the front: the list runs in reverse order of adding.
+    std::forward_list<Entry> m_entries;
+};
+
+// Reads one key of a reference file into `out`. A file that cannot be opened
+// fails and leaves `out` as it was; otherwise `out` is emptied and gets the
+// value when the key is present (true) or stays empty (false).
+template <std::size_t Width>
+bool readProperty(Platform& platform, const std::string& path, std::string_view key, BoundedText<Width>& out) {
+    PropertyTable table;
+    if (!table.load(platform, path)) return false;
+    out.clear();
+    const std::string* value = table.lookup(key);
+    if (value == nullptr) return false;
+    return out.assign(*value);
+}
+
+}  // namespace stelvo

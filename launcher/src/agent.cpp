@@ -1,0 +1,112 @@
+#include "stelvo/agent.h"
+
+#include "stelvo/path_helpers.h"
+#include "stelvo/property_table.h"
+
+#include <climits>
+#include <cstring>
+
+namespace stelvo {
+namespace {
+
+// Decimal conversion as strtol does it, held to the 32-bit range: leading white
+// space, an optional sign, then digits up to the first other character.
+int toNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+void readRegistryInto(Platform& platform, RegistryRoot root, const std::string& key, const char* name,
+                      ReferenceText& out) {
+    std::string data;
+    switch (platform.readRegistryValue(root, key, name, data)) {
+    case RegistryRead::KeyNotOpened:
+        return;
+    case RegistryRead::ValueAbsent:
+        out.clear();
+        return;
+    case RegistryRead::Read:
+        out.clear();
+        // Room for 255 bytes with the terminator: a longer value stays empty.
+        if (data.size() < kRegistryValueRoom) out.assign(data);
+        return;
+    }
+}
+
+}  // namespace
+
+VersionParts parseVersion(std::string_view text) {
+    VersionParts parts;
+    std::string_view rest = text;
+    const std::size_t first = rest.find('.');
+    parts.major = toNumber(rest.substr(0, first));
+    if (first == std::string_view::npos || first + 1 >= rest.size()) return parts;
+    rest.remove_prefix(first + 1);
+    const std::size_t second = rest.find('.');
+    parts.minor = toNumber(rest.substr(0, second));
+    if (second == std::string_view::npos || second + 1 >= rest.size()) return parts;
+    rest.remove_prefix(second + 1);
+    const std::size_t third = rest.find('.');
+    parts.micro = toNumber(rest.substr(0, third));
+    if (third == std::string_view::npos) return parts;
+    parts.qualifier = std::string(rest.substr(third + 1));
+    return parts;
+}
+
+int compareVersions(std::string_view installed, std::string_view expected) {
+    const VersionParts a = parseVersion(installed);
+    const VersionParts b = parseVersion(expected);
+    if (a.major == b.major && a.minor == b.minor && a.micro == b.micro) {
+        if (a.qualifier == b.qualifier) return 0;
+        if (a.qualifier == "beta") return -1;
+        if (b.qualifier == "beta") return 1;
+        const int order = a.qualifier.compare(b.qualifier);
+        return order < 0 ? -1 : 1;
+    }
+    if (a.major != b.major) return a.major > b.major ? 1 : -1;
+    if (a.minor != b.minor) return a.minor > b.minor ? 1 : -1;
+    return a.micro > b.micro ? 1 : -1;
+}
+
+bool isAgentAcceptable(const LauncherSettings& s) {
+    return !s.refVersion.empty() && compareVersions(s.refVersion.str(), s.iniManagerVersion.str()) >= 0;
+}
+
+void discoverAgent(LauncherSettings& s, Platform& platform) {
+    logLine(s, "\nGet Installed Agent Info\n");
+    logLine(s, "%s", kBanner);
+    logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
+    if (s.isDebug == 1 && s.log.isOpen()) logLine(s, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
+    logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
+
+    if (!s.iniManagerLocationKey.empty()) {
+        const RegistryRoot root = s.isUserAdmin == 1 ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
+        readRegistryInto(platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation);
+        readRegistryInto(platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion);
+        logLine(s, "Get current agent location from Registry: \n");
+        logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    } else if (!s.iniManagerLocationFile.empty()) {
+        // An expanded path that does not fit its field is refused: no file is read.
+        Text refFile;
+        refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str()));
+        if (!refFile.empty()) {
+            readProperty(platform, refFile.str(), "location", s.refLocation);
+            readProperty(platform, refFile.str(), "version", s.refVersion);
+        }
+        logLine(s, "Get current agent location from Reference File: \n");
+        logLine(s, "refFile: (%s)\n", refFile.c_str());
+    }
+}
+
+}  // namespace stelvo

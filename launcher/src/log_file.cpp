@@ -1,0 +1,37 @@
+#include "stelvo/log_file.h"
+
+#include <vector>
+
+namespace stelvo {
+
+bool LogFile::open(const std::string& path) {
+    m_file.reset(std::fopen(path.c_str(), "w"));
+    return m_file != nullptr;
+}
+
+void LogFile::openInMemory() {
+    m_inMemory = true;
+    m_memory.clear();
+}
+
+void LogFile::close() {
+    m_file.reset();
+    m_inMemory = false;
+}
+
+void LogFile::vwrite(const char* format, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    const int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (needed < 0) return;
+    std::vector<char> text(static_cast<std::size_t>(needed) + 1);
+    std::vsnprintf(text.data(), text.size(), format, args);
+    if (m_inMemory) m_memory.append(text.data(), static_cast<std::size_t>(needed));
+    if (m_file) {
+        std::fwrite(text.data(), 1, static_cast<std::size_t>(needed), m_file.get());
+        std::fflush(m_file.get());
+    }
+}
+
+}  // namespace stelvo

@@ -1,0 +1,240 @@
+#include "stelvo/launcher_settings.h"
+
+#include "stelvo/messages.h"
+#include "stelvo/path_helpers.h"
+#include "stelvo/text_lines.h"
+
+#include <cstdarg>
+#include <cstring>
+
+namespace stelvo {
+namespace {
+
+enum class Section { None, Installer, Manager, Common };
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+void applyKey(LauncherSettings& s, Section section, std::string_view key, std::string_view value) {
+    switch (section) {
+    case Section::Installer:
+        if (key == "LOCATION") s.iniInstallerLocation.assign(value);
+        else if (key == "ARG") s.iniInstallerArgs.append(value);
+        break;
+    case Section::Manager:
+        if (key == "LOCATION_KEY") s.iniManagerLocationKey.assign(value);
+        else if (key == "LOCATION_FILE") s.iniManagerLocationFile.assign(value);
+        else if (key == "VERSION") s.iniManagerVersion.assign(value);
+        else if (key == "LAUNCHER") s.iniManagerLauncher.assign(value);
+        else if (key == "LAUNCHER_SILENT") s.iniManagerLauncherSilent.assign(value);
+        else if (key == "INPUT_FILE") s.iniManagerInput.assign(value);
+        else if (key == "ARG") s.iniManagerArgs.append(value);
+        else if (key == "MODE") {
+            s.iniMode.assign(value);
+            const std::string_view mode = trimBlanks(value);
+            if (mode == "INSTALL") s.runMode = INSTALL;
+            else if (mode == "UNINSTALL") s.runMode = UNINSTALL;
+            else if (mode == "EXTENSION") s.runMode = EXTENSION;
+        }
+        break;
+    case Section::Common:
+        if (key == "SILENT") s.iniSilent.assign(value);
+        else if (key == "ISADMIN") s.iniIsAdmin.assign(value);
+        else if (key == "APPDATALOCATION") s.iniAppDataLocation.assign(value);
+        break;
+    case Section::None:
+        break;
+    }
+}
+
+}  // namespace
+
+bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
+bool isFalseWord(std::string_view text) { return equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no"); }
+
+void logLine(LauncherSettings& s, const char* format, ...) {
+    if (s.isDebug != 1 || !s.log.isOpen()) return;
+    va_list args;
+    va_start(args, format);
+    s.log.vwrite(format, args);
+    va_end(args);
+}
+
+void parseSettingsText(LauncherSettings& s, std::string_view text) {
+    s.iniInstallerArgs.clear();
+    s.iniManagerArgs.clear();
+    Section section = Section::None;
+    TextLines lines(text);
+    std::string line;
+    while (lines.next(line)) {
+        if (!line.empty() && line[0] == ';') continue;
+        const std::string_view trimmed = trimBlanks(line);
+        if (trimmed == "[INSTALLER]") {
+            section = Section::Installer;
+            continue;
+        }
+        if (trimmed == "[MANAGER]") {
+            section = Section::Manager;
+            continue;
+        }
+        if (trimmed == "[COMMON]") {
+            section = Section::Common;
+            continue;
+        }
+        if (!line.empty() && line[0] == '[') {
+            section = Section::None;
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos || equals == 0) continue;
+        const std::string_view whole(line);
+        applyKey(s, section, whole.substr(0, equals), whole.substr(equals + 1));
+    }
+}
+
+bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path) {
+    std::string content;
+    if (!platform.readFile(path, content)) {
+        const std::string text = formatMessage(loadMessage(platform, kMsgCannotOpenIni), platform.ansiToUtf8(path));
+        showMessageBox(platform, text, "", kBoxError);
+        return false;
+    }
+    parseSettingsText(s, content);
+    return true;
+}
+
+bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {
+    enum class State { Normal, InstallerArgs, ManagerArgs } state = State::Normal;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i] ? argv[i] : "";
+        if (state != State::Normal) {
+            if (arg == "-installerArgs") state = State::InstallerArgs;
+            else if (arg == "-managerArgs") state = State::ManagerArgs;
+            else if (state == State::InstallerArgs) s.argInstallerArgs.append(arg);
+            else s.argManagerArgs.append(arg);
+            continue;
+        }
+        if (arg == "-help" || arg == "-?" || arg == "/help" || arg == "/?") {
+            showUsage(s, platform);
+            return false;
+        }
+        const bool hasValue = i + 1 < argc;
+        const std::string_view value = hasValue && argv[i + 1] ? argv[i + 1] : "";
+        // A value that does not fit its field is refused: the option counts as not given.
+        if (arg == "-input") {
+            if (hasValue) {
+                s.argInputFile.assign(value);
+                ++i;
+            }
+        } else if (arg == "-appDataLocation") {
+            if (hasValue) {
+                s.argAppDataLocation.assign(value);
+                ++i;
+            }
+        } else if (arg == "-log") {
+            // A log file name that does not fit is refused: logging stays off.
+            if (hasValue && s.argLogFile.assign(value)) s.isDebug = 1;
+            if (hasValue) ++i;
+        } else if (arg == "-silent") {
+            s.argIsSilent = 1;
+        } else if (arg == "-wait") {
+            s.isWait = 1;
+        } else if (arg == "-isAdmin") {
+            s.argIsUserAdmin = 1;
+        } else if (arg == "-installerArgs") {
+            state = State::InstallerArgs;
+        } else if (arg == "-managerArgs") {
+            state = State::ManagerArgs;
+        }
+    }
+    return true;
+}
+
+void writeInformationDump(LauncherSettings& s) {
+    logLine(s, "\nLauncher info\n");
+    logLine(s, "%s", kBanner);
+    logLine(s, "launcherFullPath: (%s)\n", s.launcherFullPath.c_str());
+    logLine(s, "launcherDir: (%s)\n", s.launcherDir.c_str());
+    logLine(s, "launcherFile: (%s)\n", s.launcherFile.c_str());
+    logLine(s, "launcherName: (%s)\n", s.launcherName.c_str());
+
+    logLine(s, "\nINI File info\n");
+    logLine(s, "%s", kBanner);
+    logLine(s, "iniInstallerLocation: (%s)\n", s.iniInstallerLocation.c_str());
+    logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
+    logLine(s, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
+    logLine(s, "iniManagerLauncher: (%s)\n", s.iniManagerLauncher.c_str());
+    logLine(s, "iniManagerLauncherSilent: (%s)\n", s.iniManagerLauncherSilent.c_str());
+    logLine(s, "iniManagerInput: (%s)\n", s.iniManagerInput.c_str());
+    logLine(s, "iniMode: (%s)\n", s.iniMode.c_str());
+    logLine(s, "iniSilent: (%s)\n", s.iniSilent.c_str());
+    logLine(s, "iniIsAdmin: (%s)\n", s.iniIsAdmin.c_str());
+    logLine(s, "iniAppDataLocation: (%s)\n", s.iniAppDataLocation.c_str());
+    for (std::size_t i = 0; i < s.iniInstallerArgs.count(); ++i)
+        logLine(s, "iniInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniInstallerArgs[i].c_str());
+    for (std::size_t i = 0; i < s.iniManagerArgs.count(); ++i)
+        logLine(s, "iniManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniManagerArgs[i].c_str());
+
+    logLine(s, "\nCommandline Arguments\n");
+    logLine(s, "%s", kBanner);
+    logLine(s, "argInputFile: (%s)\n", s.argInputFile.c_str());
+    logLine(s, "argLogFile: (%s)\n", s.argLogFile.c_str());
+    logLine(s, "argIsSilent: (%d)\n", s.argIsSilent);
+    logLine(s, "argIsUserAdmin: (%d)\n", s.argIsUserAdmin);
+    logLine(s, "isDebug: (%d)\n", s.isDebug);
+    logLine(s, "isWait: (%d)\n", s.isWait);
+    logLine(s, "argAppDataLocation: (%s)\n", s.argAppDataLocation.c_str());
+    for (std::size_t i = 0; i < s.argInstallerArgs.count(); ++i)
+        logLine(s, "argInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.argInstallerArgs[i].c_str());
+    for (std::size_t i = 0; i < s.argManagerArgs.count(); ++i)
+        logLine(s, "argManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.argManagerArgs[i].c_str());
+}
+
+void resolveSettings(LauncherSettings& s, Platform& platform) {
+    if (s.argIsSilent == 1 || isTrueWord(s.iniSilent.str())) {
+        s.isSilent = 1;
+        s.isWait = 1;
+        s.isDialogAllowed = 0;
+    }
+
+    if (s.argIsUserAdmin == 1 || isTrueWord(s.iniIsAdmin.str())) s.isUserAdmin = 1;
+    else if (isFalseWord(s.iniIsAdmin.str())) s.isUserAdmin = 0;
+    else s.isUserAdmin = platform.isUserAnAdmin() ? 1 : 0;
+
+    if (!s.argAppDataLocation.empty()) s.appDataLocation.assign(s.argAppDataLocation.str());
+    else if (!s.iniAppDataLocation.empty()) s.appDataLocation.assign(s.iniAppDataLocation.str());
+    else s.appDataLocation.clear();
+
+    const std::string& input = !s.argInputFile.empty() ? s.argInputFile.str() : s.iniManagerInput.str();
+    if (input.empty()) {
+        s.inputFile.clear();
+    } else if (!platform.pathIsRelative(input)) {
+        normalizePath(input, s.inputFile);
+    } else {
+        normalizePath(joinPath(s.launcherDir.str(), input), s.inputFile);
+    }
+
+    logLine(s, "\nMode\n");
+    logLine(s, "%s", kBanner);
+    logLine(s, "isSilent: (%d)\n", s.isSilent);
+    logLine(s, "isDialogAllowed: (%d)\n", s.isDialogAllowed);
+    logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
+    logLine(s, "appDataLocation: (%s)\n", s.appDataLocation.c_str());
+    logLine(s, "inputFile: (%s)\n", s.inputFile.c_str());
+}
+
+}  // namespace stelvo

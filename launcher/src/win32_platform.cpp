@@ -1,0 +1,161 @@
+#include "win32_platform.h"
+
+#include "mirravon/unique_owner.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace stelvo {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+
+// Creates the process; the handles come back owned.
+bool createProcess(const std::string& program, const std::string& commandLine, mirravon::unique_handle& process) {
+    if (program.empty()) return false;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                          &info))
+        return false;
+    mirravon::unique_handle thread(info.hThread);
+    process.reset(info.hProcess);
+    return true;
+}
+
+}  // namespace
+
+bool Win32Platform::isUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
+
+bool Win32Platform::pathIsRelative(const std::string& path) { return ::PathIsRelativeA(path.c_str()) != FALSE; }
+
+bool Win32Platform::folderPath(int csidl, std::string& path) {
+    char buffer[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, 0, buffer))) return false;
+    path = buffer;
+    return true;
+}
+
+RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                              std::string& data) {
+    mirravon::unique_hkey opened;
+    HKEY hive = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
+    BYTE buffer[kRegistryValueRoom];
+    DWORD size = sizeof buffer;
+    if (::RegQueryValueExA(opened.get(), name.c_str(), nullptr, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return RegistryRead::ValueAbsent;
+    const char* text = reinterpret_cast<const char*>(buffer);
+    std::size_t length = 0;
+    while (length < size && text[length] != '\0') ++length;
+    data.assign(text, length);
+    return RegistryRead::Read;
+}
+
+FileKind Win32Platform::fileKind(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Other : FileKind::Regular;
+}
+
+bool Win32Platform::readFile(const std::string& path, std::string& content) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    content.clear();
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) content.append(chunk, got);
+    return true;
+}
+
+bool Win32Platform::currentDirectory(std::string& dir) {
+    std::vector<char> buffer(kCurrentDirectoryRoom + 1);
+    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0 || length > kCurrentDirectoryRoom) return false;
+    dir.assign(buffer.data(), length);
+    return true;
+}
+
+bool Win32Platform::environmentVariable(const std::string& name, std::string& value) {
+    DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (needed == 0) return false;
+    std::vector<char> buffer(needed);
+    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer.data(), needed);
+    if (length == 0 || length >= needed) return false;
+    value.assign(buffer.data(), length);
+    return true;
+}
+
+bool Win32Platform::systemDirectory(std::string& dir) {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return false;
+    dir.assign(buffer, length);
+    return true;
+}
+
+std::string Win32Platform::ansiToUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &utf8[0], bytes, nullptr, nullptr);
+    return utf8;
+}
+
+bool Win32Platform::messageText(unsigned id, std::u16string& text) {
+    const LANGID language = ::GetUserDefaultLangID();
+    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(id / 16 + 1), language);
+    if (found == nullptr) return false;
+    HGLOBAL loaded = ::LoadResource(nullptr, found);
+    if (loaded == nullptr) return false;
+    const auto* units = static_cast<const WORD*>(::LockResource(loaded));
+    if (units == nullptr) return false;
+    const WORD* end = units + ::SizeofResource(nullptr, found) / sizeof(WORD);
+    for (unsigned slot = 0; slot < 16 && units < end; ++slot) {
+        const WORD length = *units++;
+        if (length > end - units) return false;
+        if (slot == id % 16) {
+            if (length == 0) return false;
+            text.assign(reinterpret_cast<const char16_t*>(units), length);
+            return true;
+        }
+        units += length;
+    }
+    return false;
+}
+
+void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {
+    ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()),
+                  reinterpret_cast<const wchar_t*>(title.c_str()), MB_OK | style);
+}
+
+long Win32Platform::runAndWait(const std::string& program, const std::string& commandLine) {
+    mirravon::unique_handle process;
+    if (!createProcess(program, commandLine, process)) return -1;
+    ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process.get(), &code)) return -1;
+    return static_cast<long>(code);
+}
+
+bool Win32Platform::startProcess(const std::string& program, const std::string& commandLine) {
+    mirravon::unique_handle process;
+    return createProcess(program, commandLine, process);
+}
+
+}  // namespace stelvo

@@ -1,0 +1,27 @@
+// The launcher's platform on Win32.
+#pragma once
+
+#include "stelvo/platform.h"
+
+namespace stelvo {
+
+class Win32Platform final : public Platform {
+public:
+    bool isUserAnAdmin() override;
+    bool pathIsRelative(const std::string& path) override;
+    bool folderPath(int csidl, std::string& path) override;
+    RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                   std::string& data) override;
+    FileKind fileKind(const std::string& path) override;
+    bool readFile(const std::string& path, std::string& content) override;
+    bool currentDirectory(std::string& dir) override;
+    bool environmentVariable(const std::string& name, std::string& value) override;
+    bool systemDirectory(std::string& dir) override;
+    std::string ansiToUtf8(const std::string& text) override;
+    bool messageText(unsigned id, std::u16string& text) override;
+    void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) override;
+    long runAndWait(const std::string& program, const std::string& commandLine) override;
+    bool startProcess(const std::string& program, const std::string& commandLine) override;
+};
+
+}  // namespace stelvo

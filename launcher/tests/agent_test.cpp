@@ -1,0 +1,151 @@
+// Version comparison, the reference-file store and agent discovery.
+#include "fake_platform.h"
+#include "stelvo/agent.h"
+#include "stelvo/property_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace stelvo;
+using stelvo_test::FakePlatform;
+
+namespace {
+int sign(int v) { return (v > 0) - (v < 0); }
+}  // namespace
+
+TEST(CompareVersions, Table) {
+    struct Case {
+        const char* installed;
+        const char* expected;
+        int result;
+    };
+    const Case cases[] = {
+        {"7.0.1", "7.0", 1},          {"1.2", "1.2.0", 0},          {"1.10", "1.9", 1},
+        {"1.0.0.beta", "1.0.0", -1},  {"1.0.0", "1.0.0.beta", 1},   {"1.0.0.beta", "1.0.0.beta", 0},
+        {"1.0.0", "1.0.0.final", -1}, {"1.0.0.final", "1.0.0.alpha", 1},
+        {"1.0.0.BETA", "1.0.0", 1},   {"1.0.0", "1.0.0.BETA", -1},  {"5a", "5", 0},
+        {"", "0.0.0", 0},             {"2.", "2.0.0", 0},           {"1..5", "1.0.5", 0},
+        {" 3.-1", "3.0", -1},         {"1.2.3.x.y", "1.2.3.x", 1},  {"1.2.3.", "1.2.3", 0},
+        {"99999999999", "2147483647", 0}, {"1.2.3.\xe9", "1.2.3.a", 1}, {"6.9.9", "7", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sign(compareVersions(c.installed, c.expected)), c.result) << c.installed << " vs " << c.expected;
+}
+
+TEST(CompareVersions, Parts) {
+    const VersionParts p = parseVersion("8.1.2.rc.1");
+    EXPECT_EQ(p.major, 8);
+    EXPECT_EQ(p.minor, 1);
+    EXPECT_EQ(p.micro, 2);
+    EXPECT_EQ(p.qualifier, "rc.1");
+    EXPECT_EQ(parseVersion("1.2.").qualifier, "");
+    EXPECT_EQ(parseVersion("1.2..q").qualifier, "q");
+}
+
+TEST(PropertyTable, FirstLineOfAKeyWinsAndNothingIsTrimmed) {
+    PropertyTable t;
+    t.loadText("version=1\nversion=2\n location=x\nk=a=b\n#c=d\nnoequals\n=v\nempty=\r\n");
+    EXPECT_EQ(*t.lookup("version"), "1");
+    EXPECT_FALSE(t.contains("location"));
+    EXPECT_EQ(*t.lookup(" location"), "x");
+    EXPECT_EQ(*t.lookup("k"), "a=b");
+    EXPECT_EQ(*t.lookup("#c"), "d");
+    EXPECT_EQ(*t.lookup("empty"), "");
+    EXPECT_EQ(t.lookup("noequals"), nullptr);
+    EXPECT_EQ(t.lookup("Version"), nullptr);
+    EXPECT_FALSE(t.add("version", "3"));
+    EXPECT_TRUE(t.add("new", "n"));
+    t.loadText("other=1\n");
+    EXPECT_EQ(t.lookup("new"), nullptr);
+}
+
+TEST(PropertyTable, ReadOneProperty) {
+    FakePlatform p;
+    p.files["C:\\ref.properties"] = "location=C:\\Q\nversion=7.1\n";
+    ReferenceText out;
+    out.assign("before");
+    EXPECT_FALSE(readProperty(p, "C:\\missing", "version", out));
+    EXPECT_EQ(out.str(), "before");
+    EXPECT_FALSE(readProperty(p, "C:\\ref.properties", "absent", out));
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(readProperty(p, "C:\\ref.properties", "version", out));
+    EXPECT_EQ(out.str(), "7.1");
+    PropertyTable t;
+    EXPECT_FALSE(t.load(p, "C:\\missing"));
+    EXPECT_TRUE(t.empty());
+}
+
+class Discovery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        s.iniManagerLocationKey.assign("Software\\Q");
+        s.isDebug = 1;
+        s.log.openInMemory();
+    }
+    FakePlatform p;
+    LauncherSettings s;
+};
+
+TEST_F(Discovery, RegistryHiveFollowsTheAdministratorFlag) {
+    p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
+    s.isUserAdmin = 1;
+    discoverAgent(s, p);
+    EXPECT_TRUE(s.refVersion.empty());
+    s.isUserAdmin = 0;
+    discoverAgent(s, p);
+    EXPECT_EQ(s.refLocation.str(), "C:\\Q");
+    EXPECT_EQ(s.refVersion.str(), "7.0");
+}
+
+TEST_F(Discovery, UnopenableSourceKeepsEarlierValuesAbsentValueEmptiesThem) {
+    p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
+    discoverAgent(s, p);
+    p.registry.clear();
+    discoverAgent(s, p);
+    EXPECT_EQ(s.refVersion.str(), "7.0");
+    p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}};
+    discoverAgent(s, p);
+    EXPECT_EQ(s.refLocation.str(), "C:\\Q");
+    EXPECT_TRUE(s.refVersion.empty());
+    p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"version", std::string(255, '9')}};
+    discoverAgent(s, p);
+    EXPECT_TRUE(s.refVersion.empty());
+}
+
+TEST_F(Discovery, RegistryWinsOverTheReferenceFileAndTheLogSaysSo) {
+    s.iniManagerLocationFile.assign("<APPDATA>\\q.properties");
+    p.files["C:\\users\\u\\AppData\\Roaming\\q.properties"] = "version=9\nlocation=F\n";
+    p.admin = true;
+    discoverAgent(s, p);
+    EXPECT_TRUE(s.refVersion.empty());
+    EXPECT_EQ(s.log.memory(),
+              "\nGet Installed Agent Info\n======================================================\n"
+              "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: (<APPDATA>\\q.properties)\n"
+              "isAdmin(): (1)\nisUserAdmin: (0)\nGet current agent location from Registry: \n"
+              "iniManagerLocationKey: (Software\\Q)\n");
+}
+
+TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
+    s.iniManagerLocationKey.clear();
+    s.iniManagerLocationFile.assign("<APPDATA>\\q.properties");
+    p.files["C:\\users\\u\\AppData\\Roaming\\q.properties"] = "version=9\nlocation=F\n";
+    discoverAgent(s, p);
+    EXPECT_EQ(s.refVersion.str(), "9");
+    EXPECT_EQ(s.refLocation.str(), "F");
+    EXPECT_NE(s.log.memory().find("Get current agent location from Reference File: \n"
+                                  "refFile: (C:\\users\\u\\AppData\\Roaming\\q.properties)\n"),
+              std::string::npos);
+    s.isUserAdmin = 1;  // the common folder holds no file: the values stay
+    discoverAgent(s, p);
+    EXPECT_EQ(s.refVersion.str(), "9");
+}
+
+TEST(Acceptance, EmptyVersionIsNeverAcceptedEqualIs) {
+    LauncherSettings s;
+    s.iniManagerVersion.assign("");
+    EXPECT_FALSE(isAgentAcceptable(s));
+    s.iniManagerVersion.assign("7.0");
+    s.refVersion.assign("7.0");
+    EXPECT_TRUE(isAgentAcceptable(s));
+    s.refVersion.assign("6.9");
+    EXPECT_FALSE(isAgentAcceptable(s));
+}

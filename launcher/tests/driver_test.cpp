@@ -1,0 +1,310 @@
+// The driver's paths from start to exit code, through the platform interface.
+#include "fake_platform.h"
+#include "stelvo/driver.h"
+#include "stelvo/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using namespace stelvo;
+using stelvo_test::FakePlatform;
+using stelvo_test::Start;
+
+namespace {
+
+const char* const kIni =
+    "[INSTALLER]\nLOCATION=agent.msi\n"
+    "[MANAGER]\nLOCATION_KEY=Software\\Q\nVERSION=7.0\nLAUNCHER=bin\\agent.exe\n";
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        p.files["C:\\img\\stelvo.exe"] = "";
+        p.files["C:\\img\\stelvo.ini"] = kIni;
+        p.files["C:\\img\\agent.msi"] = "";
+        p.files["C:\\Q\\bin\\agent.exe"] = "";
+    }
+    void installAgent(const std::string& version) {
+        p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", version}};
+    }
+    int run(std::vector<const char*> args = {}) {
+        args.insert(args.begin(), "C:\\img\\stelvo.exe");
+        return runLauncher(s, p, static_cast<int>(args.size()), args.data());
+    }
+    // The installer "installs" the agent when it ends with one of these codes.
+    void installerInstalls(long code, const std::string& version = "7.0") {
+        p.onRun = [this, code, version](const Start& start) -> long {
+            if (start.program.find("msiexec") != std::string::npos || start.program.find("setup") != std::string::npos) {
+                installAgent(version);
+                return code;
+            }
+            return 0;
+        };
+    }
+    std::string boxText(std::size_t i = 0) const { return p.boxText(i); }
+
+    FakePlatform p;
+    LauncherSettings s;
+};
+
+}  // namespace
+
+TEST_F(Driver, AcceptableAgentIsStartedWithoutInstallAndWithoutWaiting) {
+    installAgent("7.0");
+    EXPECT_EQ(run(), 0);
+    ASSERT_EQ(p.starts.size(), 1u);
+    EXPECT_EQ(p.starts[0].program, "C:\\Q\\bin\\agent.exe");
+    EXPECT_EQ(p.starts[0].commandLine, "\"C:\\Q\\bin\\agent.exe\"");
+    EXPECT_FALSE(p.starts[0].waited);
+    EXPECT_TRUE(p.boxes.empty());
+    EXPECT_EQ(s.launcherName.str(), "stelvo");
+}
+
+TEST_F(Driver, LauncherStartedByBareNameFindsItselfWithExe) {
+    installAgent("7.0");
+    p.currentDir = "C:\\img";
+    // The fake file system does not resolve "." itself.
+    p.files["C:\\img\\.\\stelvo.exe"] = "";
+    p.files["C:\\img\\.\\stelvo.ini"] = kIni;
+    const char* args[] = {"stelvo"};
+    EXPECT_EQ(runLauncher(s, p, 1, args), 0);
+    EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\.\\stelvo.exe");
+    EXPECT_EQ(s.launcherDir.str(), "C:\\img\\.\\");
+}
+
+TEST_F(Driver, MissingSettingsFileShowsItsBoxEvenWhenSilent) {
+    p.files.erase("C:\\img\\stelvo.ini");
+    EXPECT_EQ(run({"-silent"}), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(boxText(), "Cannot open INI file: C:\\img\\stelvo.ini\n");
+    EXPECT_TRUE(p.starts.empty());
+}
+
+TEST_F(Driver, LauncherNameBeyond51CharactersIsRefused) {
+    const std::string longName = "C:\\img\\" + std::string(48, 'n') + ".exe";  // 52 characters
+    p.files[longName] = "";
+    const char* args[] = {longName.c_str()};
+    EXPECT_EQ(runLauncher(s, p, 1, args), 1);
+    EXPECT_TRUE(s.launcherFile.empty());
+    EXPECT_EQ(boxText(), "Cannot open INI file: C:\\img\\.ini\n");
+}
+
+TEST_F(Driver, HelpShowsUsageAndEndsWithZero) {
+    EXPECT_EQ(run({"/?"}), 0);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxTitle(0), "Usage:");
+    EXPECT_TRUE(p.starts.empty());
+}
+
+TEST_F(Driver, NoAgentNoInstallerBoxByMode) {
+    struct Case {
+        const char* mode;
+        const char* message;
+        const char* logLine;
+    };
+    const Case cases[] = {
+        {"INSTALL", "Quillmont version 7.0 or later cannot be found.", "Install cannot continue \n"},
+        {"UNINSTALL", "Quillmont version 7.0 or later cannot be found.", "Uninstall cannot continue \n"},
+        {"EXTENSION", "Quillmont version 7.0 or later cannot be found.  Check", "Install cannot continue. \n"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fp;
+        fp.files = p.files;
+        fp.files["C:\\img\\stelvo.ini"] = std::string("[MANAGER]\nVERSION=7.0\nMODE=") + c.mode + "\n";
+        LauncherSettings ls;
+        ls.log.openInMemory();
+        ls.isDebug = 1;
+        const char* args[] = {"C:\\img\\stelvo.exe"};
+        EXPECT_EQ(runLauncher(ls, fp, 1, args), 1);
+        ASSERT_EQ(fp.boxes.size(), 1u);
+        EXPECT_EQ(fp.boxText(0).rfind(c.message, 0), 0u) << c.mode;
+        EXPECT_NE(ls.log.memory().find(std::string("Running in ") + c.mode + " Mode.  \n"), std::string::npos);
+        EXPECT_NE(ls.log.memory().find(c.logLine), std::string::npos);
+    }
+}
+
+TEST_F(Driver, MsiInstallThenAgentStart) {
+    installerInstalls(0);
+    EXPECT_EQ(run({"-wait", "-appDataLocation", "D:\\d"}), 0);
+    ASSERT_EQ(p.starts.size(), 2u);
+    EXPECT_EQ(p.starts[0].program, "C:\\windows\\system32\\msiexec.exe");
+    EXPECT_EQ(p.starts[0].commandLine,
+              "C:\\windows\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" STANDALONE=false APPDATALOCATION=\"D:\\d\"");
+    EXPECT_TRUE(p.starts[1].waited);
+    EXPECT_EQ(p.starts[1].commandLine, "\"C:\\Q\\bin\\agent.exe\" -dataLocation D:\\d");
+}
+
+TEST_F(Driver, InstallerCodes) {
+    struct Case {
+        long rc;
+        bool msi;
+        int exit;
+        bool box;
+        bool agentStarted;
+    };
+    const Case cases[] = {
+        {1602, true, 1602, false, false}, {232, false, 232, false, false}, {232, true, 232, true, false},
+        {1603, true, 1603, true, false},  {3010, true, 0, false, true},    {1641, true, 1641, false, false},
+        {3010, false, 0, false, true},    {-5, false, -5, true, false},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fp;
+        fp.files = p.files;
+        if (!c.msi) {
+            fp.files["C:\\img\\setup.exe"] = "";
+            fp.files["C:\\img\\stelvo.ini"] =
+                "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_KEY=Software\\Q\nVERSION=7.0\n"
+                "LAUNCHER=bin\\agent.exe\n";
+        }
+        const long rc = c.rc;
+        fp.onRun = [&fp, rc](const Start& start) -> long {
+            if (start.program.find("agent.exe") != std::string::npos) return 0;
+            fp.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
+            return rc;
+        };
+        LauncherSettings ls;
+        ls.isDebug = 1;
+        ls.log.openInMemory();
+        const char* args[] = {"C:\\img\\stelvo.exe", "-wait"};
+        EXPECT_EQ(runLauncher(ls, fp, 2, args), c.exit) << c.rc << (c.msi ? " msi" : " setup");
+        EXPECT_EQ(fp.boxes.size(), c.box ? 1u : 0u) << c.rc;
+        if (c.box) {
+            EXPECT_NE(fp.boxText(0).find("Return Code=" + std::to_string(c.rc)), std::string::npos);
+        }
+        EXPECT_EQ(fp.starts.size(), c.agentStarted ? 2u : 1u) << c.rc;
+        EXPECT_NE(ls.log.memory().find("rc: (" + std::to_string(c.rc) + ")\n"), std::string::npos);
+    }
+}
+
+TEST_F(Driver, InstallerThatCannotStartIsAnErrorMinusOne) {
+    p.processesCreatable = false;
+    EXPECT_EQ(run(), -1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_NE(boxText().find("Return Code=-1"), std::string::npos);
+}
+
+TEST_F(Driver, MissingInstallerFiles) {
+    p.files.erase("C:\\img\\agent.msi");
+    EXPECT_EQ(run(), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(boxText(), "The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\agent.msi");
+    EXPECT_TRUE(p.starts.empty());
+
+    FakePlatform fp;
+    fp.files = p.files;
+    fp.files["C:\\img\\stelvo.ini"] = "[INSTALLER]\nLOCATION=sub\\..\\setup.exe\n[MANAGER]\nVERSION=1\n";
+    LauncherSettings ls;
+    const char* args[] = {"C:\\img\\stelvo.exe", "-silent"};
+    EXPECT_EQ(runLauncher(ls, fp, 2, args), 1);
+    EXPECT_TRUE(fp.boxes.empty());
+}
+
+TEST_F(Driver, AgentStillTooOldAfterInstall) {
+    installerInstalls(0, "6.9");
+    EXPECT_EQ(run(), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(boxText(), "Quillmont version 7.0 or later cannot be found.");
+}
+
+TEST_F(Driver, AgentProgramMissingGivesTheVersionBox) {
+    installAgent("7.1");
+    p.files.erase("C:\\Q\\bin\\agent.exe");
+    EXPECT_EQ(run(), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(boxText(), "Quillmont version 7.0 or later cannot be found.");
+    EXPECT_TRUE(p.starts.empty());
+}
+
+TEST_F(Driver, AgentNotCreatableIsMinusOneWithoutBox) {
+    installAgent("7.0");
+    p.processesCreatable = false;
+    EXPECT_EQ(run(), -1);
+    EXPECT_EQ(run({"-wait"}), -1);
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+TEST_F(Driver, AgentEndingWith23IsStartedAgainWaiting) {
+    installAgent("7.0");
+    int runs = 0;
+    p.onRun = [&runs](const Start&) -> long { return ++runs < 4 ? 23 : 9; };
+    EXPECT_EQ(run({"-wait"}), 9);
+    EXPECT_EQ(p.starts.size(), 4u);
+
+    // Without waiting the launcher has ended with 0 before any restart.
+    FakePlatform fp;
+    fp.files = p.files;
+    fp.registry = p.registry;
+    LauncherSettings ls;
+    const char* args[] = {"C:\\img\\stelvo.exe"};
+    EXPECT_EQ(runLauncher(ls, fp, 1, args), 0);
+    EXPECT_EQ(fp.starts.size(), 1u);
+}
+
+TEST_F(Driver, SilentRunShowsNoBoxButKeepsTheExitCode) {
+    p.files["C:\\img\\stelvo.ini"] = "[MANAGER]\nVERSION=7.0\n[COMMON]\nSILENT=Yes\n";
+    EXPECT_EQ(run(), 1);
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+TEST_F(Driver, UninstallModeWithAnAcceptableAgentStartsIt) {
+    p.files["C:\\img\\stelvo.ini"] = std::string(kIni) + "MODE=UNINSTALL\n";
+    installAgent("8.0");
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(p.starts.size(), 1u);
+}
+
+TEST_F(Driver, LogFileHoldsEverySectionInOrder) {
+    installerInstalls(3010);
+    const std::string logPath = ::testing::TempDir() + "stelvo_driver_test.log";
+    std::remove(logPath.c_str());
+    EXPECT_EQ(run({"-log", logPath.c_str(), "-wait"}), 0);
+    EXPECT_FALSE(s.log.isOpen());  // closed before the agent starts
+    std::ifstream in(logPath);
+    std::stringstream content;
+    content << in.rdbuf();
+    const std::string b = "======================================================\n";
+    const std::string expected =
+        "\nLauncher info\n" + b +
+        "launcherFullPath: (C:\\img\\stelvo.exe)\nlauncherDir: (C:\\img\\)\nlauncherFile: (stelvo.exe)\n"
+        "launcherName: (stelvo)\n"
+        "\nINI File info\n" + b +
+        "iniInstallerLocation: (agent.msi)\niniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\n"
+        "iniManagerVersion: (7.0)\niniManagerLauncher: (bin\\agent.exe)\niniManagerLauncherSilent: ()\n"
+        "iniManagerInput: ()\niniMode: ()\niniSilent: ()\niniIsAdmin: ()\niniAppDataLocation: ()\n"
+        "\nCommandline Arguments\n" + b +
+        "argInputFile: ()\nargLogFile: (" + logPath + ")\nargIsSilent: (0)\nargIsUserAdmin: (0)\nisDebug: (1)\n"
+        "isWait: (1)\nargAppDataLocation: ()\n"
+        "\nMode\n" + b +
+        "isSilent: (0)\nisDialogAllowed: (1)\nisUserAdmin: (0)\nappDataLocation: ()\ninputFile: ()\n"
+        "\nGet Installed Agent Info\n" + b +
+        "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\nisAdmin(): (0)\nisUserAdmin: (0)\n"
+        "Get current agent location from Registry: \niniManagerLocationKey: (Software\\Q)\n"
+        "\nInstalled Agent Info\n" + b + "refVersion: ()\nrefLocation: ()\n"
+        "\nExpected Agent Info\n" + b + "refVersion: ()\niniManagerVersion: (7.0)\n"
+        "Agent is not installed.  Prepare to install.\n"
+        "\nCommand to launch agent install\n" + b +
+        "installerArglist[0]: (C:\\windows\\system32\\msiexec.exe)\ninstallerArglist[1]: (/i)\n"
+        "installerArglist[2]: (\"C:\\img\\agent.msi\")\ninstallerArglist[3]: (STANDALONE=false)\n"
+        "\nReturn code of agent installer\n" + b +
+        "rc: (3010)\nInstallerProgram: (C:\\windows\\system32\\msiexec.exe)\n"
+        "Install succeeded; a restart is required to complete it \n"
+        "\nGet Installed Agent Info\n" + b +
+        "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\nisAdmin(): (0)\nisUserAdmin: (0)\n"
+        "Get current agent location from Registry: \niniManagerLocationKey: (Software\\Q)\n"
+        "\nInstalled Agent Info (after install agent) \n" + b + "refVersion: (7.0)\nrefLocation: (C:\\Q)\n"
+        "\nExpected Agent Info\n" + b + "refVersion: (7.0)\niniManagerVersion: (7.0)\n"
+        "\nCommand to launch agent\n" + b +
+        "AgentProgram: (C:\\Q\\bin\\agent.exe)\nagentArglist[0]: (\"C:\\Q\\bin\\agent.exe\")\n"
+        "isWait: (1)\n";
+    EXPECT_EQ(content.str(), expected);
+    std::remove(logPath.c_str());
+}
+
+TEST_F(Driver, UnopenableLogFileLeavesTheRunUnchanged) {
+    installAgent("7.0");
+    EXPECT_EQ(run({"-log", "/nonexistent-folder/x/y.log"}), 0);
+    EXPECT_EQ(p.starts.size(), 1u);
+}

@@ -1,0 +1,79 @@
+// Launcher overhead under Wine: stelvo.exe -wait with an installed agent
+// (settings, discovery, command line, the agent's run) against running the
+// agent directly, over repeated runs. Prints figures; not a test.
+//   launcher_benchmark STELVO_EXE STANDIN_EXE [RUNS]
+#include "mirravon/unique_owner.h"
+#include "mirravon_test/wine_paths.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double runSeconds(const std::string& program, std::string commandLine, DWORD& code) {
+    LARGE_INTEGER frequency, start, end;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info))
+        return -1;
+    mirravon::unique_handle process(info.hProcess), thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) return -1;
+    ::QueryPerformanceCounter(&end);
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s STELVO_EXE STANDIN_EXE [RUNS]\n", argv[0]);
+        return 2;
+    }
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 10;
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string dir = std::string(temp) + "stelvo-benchmark\\";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    ::CopyFileA(mirravon_test::toWindowsPath(argv[1]).c_str(), (dir + "stelvo.exe").c_str(), FALSE);
+    ::CopyFileA(mirravon_test::toWindowsPath(argv[2]).c_str(), (dir + "agent.exe").c_str(), FALSE);
+    std::ofstream(dir + "agent.cfg") << "record=" << dir << "agent.record\n";
+    std::ofstream(dir + "agent.properties") << "location=" << dir << "\nversion=1.0\n";
+    std::ofstream(dir + "stelvo.ini") << "[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\nVERSION=1.0\n"
+                                         "LAUNCHER=agent.exe\n";
+
+    std::vector<double> direct, launched;
+    for (int i = 0; i < runs; ++i) {
+        DWORD code = 0;
+        direct.push_back(runSeconds(dir + "agent.exe", "\"" + dir + "agent.exe\"", code));
+        launched.push_back(runSeconds(dir + "stelvo.exe", "\"" + dir + "stelvo.exe\" -wait", code));
+        if (code != 0 || direct.back() < 0 || launched.back() < 0) {
+            std::fprintf(stderr, "run %d failed (exit code %lu)\n", i, static_cast<unsigned long>(code));
+            return 1;
+        }
+    }
+    const double a = median(direct), b = median(launched);
+    std::printf("runs: %d\n", runs);
+    std::printf("agent directly:             median %.3f s (min %.3f, max %.3f)\n", a,
+                *std::min_element(direct.begin(), direct.end()), *std::max_element(direct.begin(), direct.end()));
+    std::printf("agent through stelvo -wait: median %.3f s (min %.3f, max %.3f)\n", b,
+                *std::min_element(launched.begin(), launched.end()),
+                *std::max_element(launched.begin(), launched.end()));
+    std::printf("launcher overhead:          %.3f s per run, ratio %.2f\n", b - a, b / a);
+    return 0;
+}

@@ -1,0 +1,374 @@
+// stelvo.exe as a black box under Wine: real processes, a real Windows
+// Installer package, stand-in setup and agent programs that record their
+// command lines, and a watcher that reads and closes the launcher's boxes.
+#include "box_watcher.h"
+#include "mirravon/unique_owner.h"
+#include "mirravon_test/wine_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using stelvo_e2e::BoxWatcher;
+using stelvo_e2e::IconKind;
+using stelvo_e2e::SeenBox;
+
+namespace {
+
+std::string g_stelvo, g_standin, g_msi;
+
+const char* const kMsiKey = "Software\\Mirravon Example\\Quillmont";
+const char* const kBanner = "======================================================";
+
+std::string tempRoot() {
+    char buffer[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, buffer);
+    return std::string(buffer) + "stelvo-e2e\\";
+}
+
+void removeTree(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    mirravon::unique_hfind find(::FindFirstFileA((dir + "*").c_str(), &found));
+    if (find) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(dir + name + "\\");
+            else ::DeleteFileA((dir + name).c_str());
+        } while (::FindNextFileA(find.get(), &found));
+    }
+    find.reset();
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string narrow(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+// Places a stand-in program at `path` with its script beside it.
+void placeStandin(const std::string& path, const std::string& script) {
+    ::CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA(g_standin.c_str(), path.c_str(), FALSE)) << path;
+    writeFile(path.substr(0, path.rfind('.')) + ".cfg", script);
+}
+
+long runAndWait(const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return -1;
+    mirravon::unique_handle process(info.hProcess), thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) return -2;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<long>(code);
+}
+
+struct Outcome {
+    DWORD exitCode = 0;
+    std::vector<SeenBox> boxes;
+};
+
+// An install image of its own for each scenario: the launcher and its settings file.
+class Image {
+public:
+    Image(const std::string& name, const std::string& ini) : dir(tempRoot() + name + "\\") {
+        ::CreateDirectoryA(tempRoot().c_str(), nullptr);
+        removeTree(dir);
+        ::CreateDirectoryA(dir.c_str(), nullptr);
+        ::CopyFileA(g_stelvo.c_str(), (dir + "stelvo.exe").c_str(), FALSE);
+        if (!ini.empty()) writeFile(dir + "stelvo.ini", ini);
+    }
+
+    // Runs the launcher with the arguments, presses OK on every box, and
+    // fails the test if the run does not end within the bound.
+    Outcome run(const std::string& args) const {
+        Outcome outcome;
+        std::string commandLine = "\"" + dir + "stelvo.exe\" " + args;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessA((dir + "stelvo.exe").c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              dir.c_str(), &startup, &info)) {
+            ADD_FAILURE() << "cannot start the launcher: " << ::GetLastError();
+            return outcome;
+        }
+        mirravon::unique_handle process(info.hProcess), thread(info.hThread);
+        BoxWatcher watcher(info.dwProcessId);
+        if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the launcher did not end: " << args;
+            ::TerminateProcess(process.get(), 99);
+        }
+        outcome.boxes = watcher.stop();
+        ::GetExitCodeProcess(process.get(), &outcome.exitCode);
+        return outcome;
+    }
+
+    std::string dir;
+};
+
+void expectBox(const Outcome& o, const std::string& title, const std::string& text, IconKind icon) {
+    ASSERT_EQ(o.boxes.size(), 1u);
+    EXPECT_EQ(narrow(o.boxes[0].title), title);
+    EXPECT_EQ(narrow(o.boxes[0].text), text);
+    EXPECT_EQ(o.boxes[0].icon, icon);
+}
+
+void deleteKey(const char* key) { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key); }
+
+std::string readValue(const char* key, const char* name) {
+    char buffer[512] = {};
+    DWORD size = sizeof buffer - 1;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return "<absent>";
+    return buffer;
+}
+
+}  // namespace
+
+// The real Windows Installer (from the system folder, not the one planted beside
+// the launcher) installs the sample agent; the agent ends with 23
+// twice and is started again each time; a second run finds the agent and
+// skips the install. The log is compared line by line.
+TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
+    if (readValue(kMsiKey, "version") != "<absent>") runAndWait("msiexec.exe /x \"" + g_msi + "\" /q");
+    deleteKey(kMsiKey);
+    Image image("msi", readFile(g_msi.substr(0, g_msi.rfind('\\') + 1) + "stelvo.ini"));
+    ASSERT_TRUE(::CopyFileA(g_msi.c_str(), (image.dir + "quillmont-agent.msi").c_str(), FALSE));
+    char programFiles[MAX_PATH] = {};
+    ::ExpandEnvironmentStringsA("%ProgramFiles%\\Quillmont\\", programFiles, MAX_PATH);
+    const std::string agentDir = programFiles;
+    ::CreateDirectoryA(agentDir.c_str(), nullptr);
+    ::DeleteFileA((agentDir + "QuillmontAgent.exe.record").c_str());
+    writeFile(agentDir + "QuillmontAgent.cfg", "restarts=2\ncode=5\n");
+
+    // An msiexec.exe planted beside the launcher (its current directory) must not be run.
+    placeStandin(image.dir + "msiexec.exe", "record=" + image.dir + "planted.record\ncode=232\n");
+
+    const std::string log = image.dir + "run.log";
+    const Outcome first = image.run("-log \"" + log + "\" -wait");
+    EXPECT_EQ(::GetFileAttributesA((image.dir + "planted.record").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(first.exitCode, 5u);
+    EXPECT_TRUE(first.boxes.empty());
+    EXPECT_EQ(readValue(kMsiKey, "installedWith"),
+              "STANDALONE=false APPDATALOCATION=C:\\users\\Public\\Quillmont data\\");
+    const std::string agentLine = "\"" + agentDir + "QuillmontAgent.exe\" -dataLocation \"C:\\users\\Public\\Quillmont data\"";
+    EXPECT_EQ(readLines(agentDir + "QuillmontAgent.exe.record"),
+              (std::vector<std::string>{agentLine, agentLine, agentLine}));
+
+    const std::string b = kBanner;
+    const std::string d = image.dir;
+    const std::vector<std::string> expected = {
+        "", "Launcher info", b, "launcherFullPath: (" + d + "stelvo.exe)", "launcherDir: (" + d + ")",
+        "launcherFile: (stelvo.exe)", "launcherName: (stelvo)",
+        "", "INI File info", b, "iniInstallerLocation: (quillmont-agent.msi)",
+        "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)", "iniManagerLocationFile: ()",
+        "iniManagerVersion: (7.0)", "iniManagerLauncher: (QuillmontAgent.exe)", "iniManagerLauncherSilent: ()",
+        "iniManagerInput: ()", "iniMode: ()", "iniSilent: ()", "iniIsAdmin: ()",
+        "iniAppDataLocation: (C:\\users\\Public\\Quillmont data\\)",
+        "", "Commandline Arguments", b, "argInputFile: ()", "argLogFile: (" + log + ")", "argIsSilent: (0)",
+        "argIsUserAdmin: (0)", "isDebug: (1)", "isWait: (1)", "argAppDataLocation: ()",
+        "", "Mode", b, "isSilent: (0)", "isDialogAllowed: (1)", "isUserAdmin: (1)",
+        "appDataLocation: (C:\\users\\Public\\Quillmont data\\)", "inputFile: ()",
+        "", "Get Installed Agent Info", b, "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
+        "iniManagerLocationFile: ()", "isAdmin(): (1)", "isUserAdmin: (1)",
+        "Get current agent location from Registry: ", "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
+        "", "Installed Agent Info", b, "refVersion: ()", "refLocation: ()",
+        "", "Expected Agent Info", b, "refVersion: ()", "iniManagerVersion: (7.0)",
+        "Agent is not installed.  Prepare to install.",
+        "", "Command to launch agent install", b, "installerArglist[0]: (C:\\windows\\system32\\msiexec.exe)",
+        "installerArglist[1]: (/i)", "installerArglist[2]: (\"" + d + "quillmont-agent.msi\")",
+        "installerArglist[3]: (STANDALONE=false)",
+        "installerArglist[4]: (APPDATALOCATION=\"C:\\users\\Public\\Quillmont data\\\")",
+        "", "Return code of agent installer", b, "rc: (0)", "InstallerProgram: (C:\\windows\\system32\\msiexec.exe)",
+        "", "Get Installed Agent Info", b, "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
+        "iniManagerLocationFile: ()", "isAdmin(): (1)", "isUserAdmin: (1)",
+        "Get current agent location from Registry: ", "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
+        "", "Installed Agent Info (after install agent) ", b, "refVersion: (7.1.0)", "refLocation: (" + agentDir + ")",
+        "", "Expected Agent Info", b, "refVersion: (7.1.0)", "iniManagerVersion: (7.0)",
+        "", "Command to launch agent", b, "AgentProgram: (" + agentDir + "QuillmontAgent.exe)",
+        "agentArglist[0]: (\"" + agentDir + "QuillmontAgent.exe\")", "agentArglist[1]: (-dataLocation)",
+        "agentArglist[2]: (\"C:\\users\\Public\\Quillmont data\")", "isWait: (1)"};
+    const std::vector<std::string> got = readLines(log);
+    for (std::size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
+        EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < expected.size() ? expected[i] : "<extra>")
+            << "log line " << i + 1;
+    }
+
+    const Outcome second = image.run("-log \"" + log + "\" -wait");
+    EXPECT_EQ(second.exitCode, 5u);
+    EXPECT_EQ(readLines(agentDir + "QuillmontAgent.exe.record").size(), 4u);
+    // The log is a text file: CRLF line ends on Windows.
+    const std::string secondLog = readFile(log);
+    EXPECT_EQ(secondLog.find("Command to launch agent install"), std::string::npos);
+    EXPECT_NE(secondLog.find("refVersion: (7.1.0)\r\nrefLocation: (" + agentDir + ")\r\n"), std::string::npos);
+}
+
+// A setup program gets "/S" and one "/v" element; it writes the reference file
+// that a folder placeholder names and ends with 3010 (success, restart needed).
+TEST(EndToEnd, SilentSetupProgramWithReferenceFilePlaceholder) {
+    Image image("setup",
+                "[INSTALLER]\nLOCATION=setup\\setup.exe\nARG=INSTALLDIR=C:\\My Agent\n"
+                "[MANAGER]\nLOCATION_FILE=<CURRDIR>\\agent.properties\nVERSION=2.0\nLAUNCHER=agent.exe\n"
+                "LAUNCHER_SILENT=agentc.exe\nINPUT_FILE=input file.xml\n");
+    const std::string d = image.dir;
+    placeStandin(d + "setup\\setup.exe", "record=" + d + "setup.record\nref_file=" + d +
+                                             "agent.properties\nlocation=" + d + "agent\nversion=2.1\ncode=3010\n");
+    placeStandin(d + "agent\\agentc.exe", "record=" + d + "agent.record\ncode=7\n");
+    const Outcome o = image.run("-silent -appDataLocation \"D:\\x y\" -managerArgs one \"two words\"");
+    EXPECT_EQ(o.exitCode, 7u);
+    EXPECT_TRUE(o.boxes.empty());
+    EXPECT_EQ(readLines(d + "setup.record"),
+              (std::vector<std::string>{"\"" + d + "setup\\setup.exe\" /S /v\"/qn INSTALLDIR=\\\"C:\\My Agent\\\" "
+                                        "STANDALONE=false APPDATALOCATION=\\\"D:\\x y\\\"\""}));
+    EXPECT_EQ(readLines(d + "agent.record"),
+              (std::vector<std::string>{"\"" + d + "agent\\agentc.exe\" -silent -nosplash -input \"" + d +
+                                        "input file.xml\" -dataLocation \"D:\\x y\" one \"two words\""}));
+}
+
+// The installer's codes: failure with a box, cancellations and a started restart quietly.
+TEST(EndToEnd, InstallerExitCodes) {
+    struct Case {
+        long code;
+        DWORD exit;
+        bool box;
+    };
+    for (const Case& c : {Case{1603, 1603, true}, Case{1602, 1602, false}, Case{232, 232, false},
+                          Case{1641, 1641, false}}) {
+        Image image("codes", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                             "VERSION=2.0\nLAUNCHER=agent.exe\n");
+        placeStandin(image.dir + "setup.exe", "record=" + image.dir + "setup.record\nref_file=" + image.dir +
+                                                  "agent.properties\nlocation=" + image.dir +
+                                                  "\nversion=2.0\ncode=" + std::to_string(c.code) + "\n");
+        placeStandin(image.dir + "agent.exe", "record=" + image.dir + "agent.record\n");
+        const Outcome o = image.run("");
+        EXPECT_EQ(o.exitCode, c.exit) << c.code;
+        if (c.box) {
+            expectBox(o, "Error",
+                      "The installer encountered an error when installing Quillmont.  Installation has discontinued. "
+                      "\nReturn Code=1603",
+                      IconKind::Error);
+        } else {
+            EXPECT_TRUE(o.boxes.empty()) << c.code;
+        }
+        EXPECT_EQ(readLines(image.dir + "setup.record").size(), 1u);
+        EXPECT_TRUE(readLines(image.dir + "agent.record").empty()) << c.code;
+    }
+}
+
+// Runs that end before any program starts, each with its box (or none when silent).
+TEST(EndToEnd, BoxesOfTheEarlyEnds) {
+    Image none("none", "[MANAGER]\nVERSION=9.9\n");
+    expectBox(none.run(""), "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+    const Outcome silent = none.run("-silent");
+    EXPECT_EQ(silent.exitCode, 1u);
+    EXPECT_TRUE(silent.boxes.empty());
+
+    Image extension("extension", "[MANAGER]\nVERSION=9.9\nMODE=EXTENSION\n");
+    const Outcome e = extension.run("");
+    EXPECT_EQ(e.exitCode, 1u);
+    ASSERT_EQ(e.boxes.size(), 1u);
+    EXPECT_EQ(narrow(e.boxes[0].text).rfind("Quillmont version 9.9 or later cannot be found.  Check the product", 0),
+              0u);
+
+    Image msi("nomsi", "[INSTALLER]\nLOCATION=missing.msi\n[MANAGER]\nVERSION=1\n");
+    const Outcome m = msi.run("");
+    EXPECT_EQ(m.exitCode, 1u);
+    expectBox(m, "Error",
+              "The installer for Quillmont cannot be found.  \nInstaller Location=" + msi.dir + "missing.msi",
+              IconKind::Error);
+
+    Image noIni("noini", "");
+    const Outcome n = noIni.run("-silent");
+    EXPECT_EQ(n.exitCode, 1u);
+    expectBox(n, "", "Cannot open INI file: " + noIni.dir + "stelvo.ini\n", IconKind::Error);
+
+    const Outcome help = none.run("-wait -help");
+    EXPECT_EQ(help.exitCode, 0u);
+    expectBox(help, "Usage:",
+              "stelvo [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]",
+              IconKind::Information);
+}
+
+// The agent's program: missing (the version box), or not a program at all (-1, no box).
+TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
+    Image image("agentfail", "");
+    writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
+    writeFile(image.dir + "broken.exe", "not a program");
+    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
+                                            "agent.properties\nVERSION=3.0\nLAUNCHER=broken.exe\n");
+    const Outcome broken = image.run("-wait");
+    EXPECT_EQ(broken.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(broken.boxes.empty());
+
+    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
+                                            "agent.properties\nVERSION=3.0\nLAUNCHER=missing.exe\n");
+    const Outcome missing = image.run("");
+    EXPECT_EQ(missing.exitCode, 1u);
+    expectBox(missing, "Error", "Quillmont version 3.0 or later cannot be found.", IconKind::Error);
+}
+
+// An installer that succeeds but leaves an agent that is still too old.
+TEST(EndToEnd, AgentStillTooOldAfterInstall) {
+    Image image("tooold", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                          "VERSION=2.0\nLAUNCHER=agent.exe\n");
+    placeStandin(image.dir + "setup.exe", "ref_file=" + image.dir + "agent.properties\nlocation=" + image.dir +
+                                              "\nversion=1.9.9\n");
+    const Outcome o = image.run("");
+    EXPECT_EQ(o.exitCode, 1u);
+    expectBox(o, "Error", "Quillmont version 2.0 or later cannot be found.", IconKind::Error);
+}
+
+// Run with LC_ALL=de_DE.UTF-8: the boxes speak the user's language.
+TEST(EndToEndGerman, BoxesInTheUsersLanguage) {
+    ASSERT_EQ(::GetUserDefaultLangID(), 0x0407) << "run with LC_ALL=de_DE.UTF-8";
+    Image image("german", "[MANAGER]\nVERSION=9.9\n");
+    const Outcome o = image.run("");
+    EXPECT_EQ(o.exitCode, 1u);
+    expectBox(o, "Fehler", "Quillmont Version 9.9 oder h\xc3\xb6her wurde nicht gefunden.", IconKind::Error);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 4) {
+        fprintf(stderr, "usage: %s STELVO_EXE STANDIN_EXE AGENT_MSI\n", argv[0]);
+        return 2;
+    }
+    g_stelvo = mirravon_test::toWindowsPath(argv[1]);
+    g_standin = mirravon_test::toWindowsPath(argv[2]);
+    g_msi = mirravon_test::toWindowsPath(argv[3]);
+    return RUN_ALL_TESTS();
+}

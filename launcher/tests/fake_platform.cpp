@@ -1,0 +1,118 @@
+#include "fake_platform.h"
+
+#include "stelvo/messages.h"
+
+namespace stelvo_test {
+
+FakePlatform::FakePlatform() {
+    messages = {
+        {1, u"Cannot open INI file: %s\n"},
+        {2004, u"Usage:"},
+        {2005, u"%s [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]"},
+        {2006, u"Error"},
+        {2011, u"Quillmont version %s or later cannot be found."},
+        {2013, u"The installer for Quillmont cannot be found.  \nInstaller Location=%s"},
+        {2015, u"The installer encountered an error when installing Quillmont.  Installation has discontinued. "
+               u"\nReturn Code=%d"},
+        {2017, u"Quillmont version %s or later cannot be found.  Check the product documentation for software "
+               u"prerequisites to ensure that your system meets the installation requirements."},
+    };
+    shellFolders = {{stelvo::kFolderPersonal, "C:\\users\\u\\Documents"},
+                    {stelvo::kFolderProfile, "C:\\users\\u"},
+                    {stelvo::kFolderAppData, "C:\\users\\u\\AppData\\Roaming"},
+                    {stelvo::kFolderCommonAppData, "C:\\ProgramData"}};
+    files[systemDir + "\\msiexec.exe"] = "";
+}
+
+bool FakePlatform::isUserAnAdmin() {
+    ++adminQueries;
+    return admin;
+}
+
+bool FakePlatform::pathIsRelative(const std::string& path) {
+    if (!path.empty() && path[0] == '\\') return false;
+    return !(path.size() >= 2 && path[1] == ':');
+}
+
+bool FakePlatform::folderPath(int csidl, std::string& path) {
+    auto it = shellFolders.find(csidl);
+    if (it == shellFolders.end()) return false;
+    path = it->second;
+    return true;
+}
+
+RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                             std::string& data) {
+    auto it = registry.find({root, key});
+    if (it == registry.end()) return RegistryRead::KeyNotOpened;
+    auto value = it->second.find(name);
+    if (value == it->second.end() || value->second.size() + 1 > stelvo::kRegistryValueRoom)
+        return RegistryRead::ValueAbsent;
+    data = value->second;
+    return RegistryRead::Read;
+}
+
+FileKind FakePlatform::fileKind(const std::string& path) {
+    if (files.count(path)) return FileKind::Regular;
+    if (folders.count(path)) return FileKind::Other;
+    return FileKind::Missing;
+}
+
+bool FakePlatform::readFile(const std::string& path, std::string& content) {
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    content = it->second;
+    return true;
+}
+
+bool FakePlatform::currentDirectory(std::string& dir) {
+    if (!currentDirFits) return false;
+    dir = currentDir;
+    return true;
+}
+
+bool FakePlatform::environmentVariable(const std::string& name, std::string& value) {
+    auto it = environment.find(name);
+    if (it == environment.end()) return false;
+    value = it->second;
+    return true;
+}
+
+bool FakePlatform::systemDirectory(std::string& dir) {
+    if (systemDir.empty()) return false;
+    dir = systemDir;
+    return true;
+}
+
+std::string FakePlatform::ansiToUtf8(const std::string& text) {
+    std::u16string wide;
+    for (char c : text) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return stelvo::utf16ToUtf8(wide);
+}
+
+bool FakePlatform::messageText(unsigned id, std::u16string& text) {
+    auto it = messages.find(id);
+    if (it == messages.end() || it->second.empty()) return false;
+    text = it->second;
+    return true;
+}
+
+void FakePlatform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {
+    boxes.push_back({text, title, style});
+}
+
+long FakePlatform::runAndWait(const std::string& program, const std::string& commandLine) {
+    starts.push_back({program, commandLine, true});
+    if (!processesCreatable || program.empty()) return -1;
+    return onRun ? onRun(starts.back()) : 0;
+}
+
+bool FakePlatform::startProcess(const std::string& program, const std::string& commandLine) {
+    starts.push_back({program, commandLine, false});
+    return processesCreatable && !program.empty();
+}
+
+std::string FakePlatform::boxText(std::size_t i) const { return stelvo::utf16ToUtf8(boxes.at(i).text); }
+std::string FakePlatform::boxTitle(std::size_t i) const { return stelvo::utf16ToUtf8(boxes.at(i).title); }
+
+}  // namespace stelvo_test

@@ -1,0 +1,75 @@
+// A platform for driving the launcher's logic without Windows: files, folders,
+// registry and environment are maps; started programs answer through a script.
+#pragma once
+
+#include "stelvo/platform.h"
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace stelvo_test {
+
+using stelvo::FileKind;
+using stelvo::RegistryRead;
+using stelvo::RegistryRoot;
+
+struct Box {
+    std::u16string text;
+    std::u16string title;
+    unsigned style;
+};
+
+struct Start {
+    std::string program;
+    std::string commandLine;
+    bool waited;
+};
+
+class FakePlatform : public stelvo::Platform {
+public:
+    FakePlatform();
+
+    bool admin = false;
+    std::map<std::string, std::string> files;
+    std::set<std::string> folders;
+    std::map<std::string, std::string> environment;
+    std::string currentDir = "C:\\work";
+    bool currentDirFits = true;
+    std::string systemDir = "C:\\windows\\system32";
+    std::map<int, std::string> shellFolders;
+    std::map<std::pair<RegistryRoot, std::string>, std::map<std::string, std::string>> registry;
+    std::map<unsigned, std::u16string> messages;  // English texts by default
+    std::vector<Box> boxes;
+    std::vector<Start> starts;
+    // Answers each run: given the program and the command line, its exit code.
+    std::function<long(const Start&)> onRun;
+    bool processesCreatable = true;
+    int adminQueries = 0;
+
+    bool isUserAnAdmin() override;
+    bool pathIsRelative(const std::string& path) override;
+    bool folderPath(int csidl, std::string& path) override;
+    RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                                   std::string& data) override;
+    FileKind fileKind(const std::string& path) override;
+    bool readFile(const std::string& path, std::string& content) override;
+    bool currentDirectory(std::string& dir) override;
+    bool environmentVariable(const std::string& name, std::string& value) override;
+    bool systemDirectory(std::string& dir) override;
+    // The ANSI code page here is Latin-1.
+    std::string ansiToUtf8(const std::string& text) override;
+    bool messageText(unsigned id, std::u16string& text) override;
+    void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) override;
+    long runAndWait(const std::string& program, const std::string& commandLine) override;
+    bool startProcess(const std::string& program, const std::string& commandLine) override;
+
+    // The boxes' texts as UTF-8, for readable expectations.
+    std::string boxText(std::size_t i) const;
+    std::string boxTitle(std::size_t i) const;
+};
+
+}  // namespace stelvo_test

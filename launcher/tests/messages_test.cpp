@@ -1,0 +1,63 @@
+// Message lookup widths, formatting and the boxes' buffers.
+#include "fake_platform.h"
+#include "stelvo/messages.h"
+
+#include <gtest/gtest.h>
+
+using namespace stelvo;
+using stelvo_test::FakePlatform;
+
+TEST(Messages, LookedUpTextMustFit255BytesOfUtf8) {
+    FakePlatform p;
+    p.messages[2017] = std::u16string(85, u'\x898B');  // 255 bytes
+    EXPECT_EQ(loadMessage(p, 2017).size(), 255u);
+    p.messages[2017] = std::u16string(86, u'\x898B');  // 258 bytes
+    EXPECT_EQ(loadMessage(p, 2017), "");
+    p.messages.erase(2017);
+    EXPECT_EQ(loadMessage(p, 2017), "");
+}
+
+TEST(Messages, FormatReplacesTheOneConversion) {
+    EXPECT_EQ(formatMessage("Return Code=%d", "-1"), "Return Code=-1");
+    EXPECT_EQ(formatMessage("%s [-h]", "stelvo"), "stelvo [-h]");
+    EXPECT_EQ(formatMessage("100%% %s %s %x %", "a"), "100% a %s %x %");
+    EXPECT_EQ(formatMessage("", "a"), "");
+}
+
+TEST(Messages, Utf8AndUtf16RoundTripAndInvalidInputIsReplaced) {
+    const std::string text = "K\xc3\xb6nig \xe8\xa6\x8b \xf0\x9f\x98\x80";
+    EXPECT_EQ(utf8ToUtf16(text), u"K\u00f6nig \u898b \U0001F600");
+    EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(text)), text);
+    EXPECT_EQ(utf8ToUtf16("a\xff" "b\xc3"), u"a\ufffdb\ufffd");
+    EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\ufffd\ufffd\ufffd");  // an encoded surrogate
+    EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xd800')), "\xef\xbf\xbd");
+}
+
+TEST(Messages, BoxTextAndTitleAreCutTo254Units) {
+    FakePlatform p;
+    showMessageBox(p, std::string(300, 'x'), std::string(254, 't'), kBoxError);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].text.size(), 254u);
+    EXPECT_EQ(p.boxes[0].title.size(), 254u);
+    EXPECT_EQ(p.boxes[0].style, kStyleIconError);
+    // A pair straddling the cut is dropped whole.
+    showMessageBox(p, std::string(253, 'x') + "\xf0\x9f\x98\x80", "", kBoxInformation);
+    EXPECT_EQ(p.boxes[1].text.size(), 253u);
+    EXPECT_EQ(p.boxes[1].style, kStyleIconInformation);
+}
+
+TEST(Messages, ErrorBoxesUseTitle2006AndRespectSilence) {
+    FakePlatform p;
+    LauncherSettings s;
+    showErrorBox(s, p, kMsgInstallerNotFound, "C:\\img\\agent.msi");
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxTitle(0), "Error");
+    EXPECT_EQ(p.boxText(0), "The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\agent.msi");
+    // A path in the ANSI code page reaches the box as its characters, not as broken UTF-8.
+    showErrorBox(s, p, kMsgInstallerNotFound, "C:\\J\xfcrgen\\setup.exe");
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_NE(p.boxes[1].text.find(u"Location=C:\\J\u00fcrgen\\setup.exe"), std::u16string::npos);
+    s.isDialogAllowed = 0;
+    showErrorBox(s, p, kMsgInstallerNotFound, "x");
+    EXPECT_EQ(p.boxes.size(), 2u);
+}

@@ -1,0 +1,267 @@
+// The settings file's grammar, the command line's states and the resolution of the run state.
+#include "fake_platform.h"
+#include "stelvo/launcher_settings.h"
+#include "stelvo/text_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace stelvo;
+using stelvo_test::FakePlatform;
+
+namespace {
+
+LauncherSettings parsed(const std::string& text) {
+    LauncherSettings s;
+    parseSettingsText(s, text);
+    return s;
+}
+
+bool parseArgs(LauncherSettings& s, FakePlatform& p, std::vector<const char*> args) {
+    args.insert(args.begin(), "stelvo.exe");
+    return parseCommandLine(s, p, static_cast<int>(args.size()), args.data());
+}
+
+}  // namespace
+
+TEST(SettingsFile, KeysAreReadPerSectionExactlyAsWritten) {
+    const LauncherSettings s = parsed(
+        "[INSTALLER]\nLOCATION=agent.msi\nARG=A=1\n"
+        "[MANAGER]\nLOCATION_KEY=Software\\Q\nLOCATION_FILE=<APPDATA>\\q.properties\nVERSION=7.0\n"
+        "LAUNCHER=bin\\agent.exe\nLAUNCHER_SILENT=bin\\agentc.exe\nINPUT_FILE=in.xml\nMODE=EXTENSION\n"
+        "[COMMON]\nSILENT=no\nISADMIN=maybe\nAPPDATALOCATION=D:\\data\n");
+    EXPECT_EQ(s.iniInstallerLocation.str(), "agent.msi");
+    ASSERT_EQ(s.iniInstallerArgs.count(), 1u);
+    EXPECT_EQ(s.iniInstallerArgs[0], "A=1");
+    EXPECT_EQ(s.iniManagerLocationKey.str(), "Software\\Q");
+    EXPECT_EQ(s.iniManagerLocationFile.str(), "<APPDATA>\\q.properties");
+    EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
+    EXPECT_EQ(s.iniManagerLauncher.str(), "bin\\agent.exe");
+    EXPECT_EQ(s.iniManagerLauncherSilent.str(), "bin\\agentc.exe");
+    EXPECT_EQ(s.iniManagerInput.str(), "in.xml");
+    EXPECT_EQ(s.runMode, EXTENSION);
+    EXPECT_EQ(s.iniSilent.str(), "no");
+    EXPECT_EQ(s.iniIsAdmin.str(), "maybe");
+    EXPECT_EQ(s.iniAppDataLocation.str(), "D:\\data");
+}
+
+TEST(SettingsFile, BlanksAroundTheEqualsSignBelongToKeyAndValue) {
+    const LauncherSettings s = parsed("[MANAGER]\nVERSION =1.0\nLAUNCHER= a.exe\n");
+    EXPECT_TRUE(s.iniManagerVersion.empty());
+    EXPECT_EQ(s.iniManagerLauncher.str(), " a.exe");
+}
+
+TEST(SettingsFile, SectionHeadersAreTrimmedOfBlanksOnlyAndCaseSensitive) {
+    LauncherSettings s = parsed("  [MANAGER]  \nVERSION=1\n[manager]\nLAUNCHER=x\n[MANAGER]\nINPUT_FILE=i\n");
+    EXPECT_EQ(s.iniManagerVersion.str(), "1");
+    EXPECT_TRUE(s.iniManagerLauncher.empty());  // hidden by the unknown section
+    EXPECT_EQ(s.iniManagerInput.str(), "i");
+    s = parsed("\t[MANAGER]\nVERSION=1\n");
+    EXPECT_TRUE(s.iniManagerVersion.empty());
+}
+
+TEST(SettingsFile, CommentsKeysOutsideSectionsAndMalformedLinesAreSkipped) {
+    const LauncherSettings s = parsed(
+        "VERSION=0\n[MANAGER]\n;VERSION=9\n=VERSION\nVERSION\n\nLAUNCHER=a;b\nUNKNOWN=1\nversion=3\n");
+    EXPECT_TRUE(s.iniManagerVersion.empty());
+    EXPECT_EQ(s.iniManagerLauncher.str(), "a;b");
+}
+
+TEST(SettingsFile, LastSingleValueWinsAndArgLinesAppendInOrder) {
+    const LauncherSettings s = parsed("[MANAGER]\nVERSION=1\nVERSION=2\nARG=a\nARG=b\nARG=c\n[INSTALLER]\nARG=x\n");
+    EXPECT_EQ(s.iniManagerVersion.str(), "2");
+    EXPECT_EQ(s.iniManagerArgs.entries(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(s.iniInstallerArgs.entries(), (std::vector<std::string>{"x"}));
+}
+
+TEST(SettingsFile, ModeIsTrimmedButCaseSensitive) {
+    EXPECT_EQ(parsed("[MANAGER]\nMODE=  UNINSTALL \n").runMode, UNINSTALL);
+    const LauncherSettings s = parsed("[MANAGER]\nMODE=EXTENSION\nMODE=install\n");
+    EXPECT_EQ(s.runMode, EXTENSION);
+    EXPECT_EQ(s.iniMode.str(), "install");
+}
+
+TEST(SettingsFile, CrLfLinesAndLongLinesCutInto254CharacterPieces) {
+    const LauncherSettings crlf = parsed("[MANAGER]\r\nVERSION=1.2\r\n");
+    EXPECT_EQ(crlf.iniManagerVersion.str(), "1.2");
+    // A 300-character LAUNCHER line: the first piece holds 246 characters of the
+    // value, the rest becomes a line of its own without "=", which is skipped.
+    const std::string value(300 - 9, 'v');
+    const LauncherSettings s = parsed("[MANAGER]\nLAUNCHER=" + value + "\nVERSION=3\n");
+    EXPECT_EQ(s.iniManagerLauncher.str(), value.substr(0, 254 - 9));
+    EXPECT_EQ(s.iniManagerVersion.str(), "3");
+    // The remainder is judged as a line: here it sets a key.
+    const LauncherSettings split = parsed("[MANAGER]\nX=" + std::string(252, 'x') + "VERSION=4\n");
+    EXPECT_EQ(split.iniManagerVersion.str(), "4");
+}
+
+TEST(TextLines, PiecesNewlinesAndNulBytes) {
+    const std::string text = std::string("a\nb\r\nc\rd\n\ne") + std::string("\0f\ng", 4);
+    TextLines lines(text);
+    std::vector<std::string> got;
+    std::string line;
+    while (lines.next(line)) got.push_back(line);
+    EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c\rd", "", "e", "g"}));
+    const std::string exactText = std::string(254, 'x') + "\n";
+    TextLines exact(exactText);
+    ASSERT_TRUE(exact.next(line));
+    EXPECT_EQ(line.size(), 254u);
+    ASSERT_TRUE(exact.next(line));
+    EXPECT_EQ(line, "");
+    EXPECT_FALSE(exact.next(line));
+}
+
+TEST(SettingsFile, UnreadableFileShowsMessageOneInAnUntitledErrorBoxEvenWhenSilent) {
+    FakePlatform p;
+    LauncherSettings s;
+    s.isDialogAllowed = 0;
+    EXPECT_FALSE(readSettingsFile(s, p, "C:\\x\\stelvo.ini"));
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxText(0), "Cannot open INI file: C:\\x\\stelvo.ini\n");
+    EXPECT_EQ(p.boxTitle(0), "");
+    EXPECT_EQ(p.boxes[0].style, 0x10u);
+}
+
+TEST(SettingsFile, ListsStopAt255EntriesAndAreResetWhenTheFileIsRead) {
+    std::string text = "[MANAGER]\n";
+    for (int i = 0; i < 300; ++i) text += "ARG=" + std::to_string(i) + "\n";
+    LauncherSettings s = parsed(text);
+    ASSERT_EQ(s.iniManagerArgs.count(), 255u);
+    EXPECT_EQ(s.iniManagerArgs[254], "254");
+    parseSettingsText(s, "[MANAGER]\nARG=only\n");
+    EXPECT_EQ(s.iniManagerArgs.count(), 1u);
+}
+
+TEST(CommandLine, OptionsFlagsAndValues) {
+    FakePlatform p;
+    LauncherSettings s;
+    ASSERT_TRUE(parseArgs(s, p, {"-input", "-silent", "-appDataLocation", "D:\\d", "-wait", "-isAdmin", "-x",
+                                 "-log", "C:\\l.txt"}));
+    EXPECT_EQ(s.argInputFile.str(), "-silent");
+    EXPECT_EQ(s.argIsSilent, 0);
+    EXPECT_EQ(s.argAppDataLocation.str(), "D:\\d");
+    EXPECT_EQ(s.isWait, 1);
+    EXPECT_EQ(s.argIsUserAdmin, 1);
+    EXPECT_EQ(s.isDebug, 1);
+    EXPECT_EQ(s.argLogFile.str(), "C:\\l.txt");
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+TEST(CommandLine, LogAsTheLastArgumentLeavesLoggingOff) {
+    FakePlatform p;
+    LauncherSettings s;
+    ASSERT_TRUE(parseArgs(s, p, {"-silent", "-log"}));
+    EXPECT_EQ(s.isDebug, 0);
+    EXPECT_EQ(s.argIsSilent, 1);
+}
+
+TEST(CommandLine, HelpOptionsShowTheUsageBox) {
+    for (const char* help : {"-help", "-?", "/help", "/?"}) {
+        FakePlatform p;
+        LauncherSettings s;
+        s.launcherName.assign("stelvo");
+        EXPECT_FALSE(parseArgs(s, p, {"-wait", help, "-silent"})) << help;
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxTitle(0), "Usage:");
+        EXPECT_EQ(p.boxText(0).rfind("stelvo [-h] [-input INPUT_FILE]", 0), 0u);
+        EXPECT_EQ(p.boxes[0].style, 0x40u);
+        EXPECT_EQ(s.argIsSilent, 0);
+    }
+    FakePlatform p;
+    LauncherSettings s;
+    EXPECT_TRUE(parseArgs(s, p, {"-HELP", "help"}));
+}
+
+TEST(CommandLine, CollectingStatesSwitchAndSwallowEverythingElse) {
+    FakePlatform p;
+    LauncherSettings s;
+    ASSERT_TRUE(parseArgs(s, p, {"-wait", "-installerArgs", "a", "-help", "-managerArgs", "b", "-silent",
+                                 "-installerArgs", "c"}));
+    EXPECT_EQ(s.argInstallerArgs.entries(), (std::vector<std::string>{"a", "-help", "c"}));
+    EXPECT_EQ(s.argManagerArgs.entries(), (std::vector<std::string>{"b", "-silent"}));
+    EXPECT_EQ(s.argIsSilent, 0);
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+TEST(CommandLine, ValuesBeyondTheFieldWidthAreRefused) {
+    FakePlatform p;
+    LauncherSettings s;
+    const std::string fits(255, 'f'), tooLong(256, 'l');
+    ASSERT_TRUE(parseArgs(s, p, {"-input", fits.c_str(), "-appDataLocation", tooLong.c_str(), "-log",
+                                 tooLong.c_str(), "-managerArgs", tooLong.c_str(), "ok"}));
+    EXPECT_EQ(s.argInputFile.str(), fits);
+    EXPECT_TRUE(s.argAppDataLocation.empty());
+    EXPECT_EQ(s.isDebug, 0);
+    EXPECT_EQ(s.argManagerArgs.entries(), (std::vector<std::string>{"ok"}));
+}
+
+TEST(Resolve, SilentModeFromTheCommandLineOrTheSettingsInAnyCase) {
+    for (const char* word : {"YES", "True", "yes"}) {
+        FakePlatform p;
+        LauncherSettings s;
+        s.iniSilent.assign(word);
+        resolveSettings(s, p);
+        EXPECT_EQ(s.isSilent, 1);
+        EXPECT_EQ(s.isWait, 1);
+        EXPECT_EQ(s.isDialogAllowed, 0);
+    }
+    FakePlatform p;
+    LauncherSettings s;
+    s.iniSilent.assign("on");
+    resolveSettings(s, p);
+    EXPECT_EQ(s.isSilent, 0);
+    EXPECT_EQ(s.isDialogAllowed, 1);
+}
+
+TEST(Resolve, AdministratorFlagAsksTheSystemOnlyWhenUnsettled) {
+    FakePlatform p;
+    p.admin = true;
+    LauncherSettings s;
+    s.iniIsAdmin.assign("No");
+    resolveSettings(s, p);
+    EXPECT_EQ(s.isUserAdmin, 0);
+    EXPECT_EQ(p.adminQueries, 0);
+
+    LauncherSettings asked;
+    asked.iniIsAdmin.assign("sometimes");
+    resolveSettings(asked, p);
+    EXPECT_EQ(asked.isUserAdmin, 1);
+    EXPECT_EQ(p.adminQueries, 1);
+
+    p.admin = false;
+    LauncherSettings forced;
+    forced.argIsUserAdmin = 1;
+    forced.iniIsAdmin.assign("no");
+    resolveSettings(forced, p);
+    EXPECT_EQ(forced.isUserAdmin, 1);
+}
+
+TEST(Resolve, DataLocationAndInputFile) {
+    FakePlatform p;
+    LauncherSettings s;
+    s.launcherDir.assign("C:\\img\\");
+    s.iniAppDataLocation.assign("D:\\ini");
+    s.iniManagerInput.assign("sub/../in.xml");
+    resolveSettings(s, p);
+    EXPECT_EQ(s.appDataLocation.str(), "D:\\ini");
+    EXPECT_EQ(s.inputFile.str(), "C:\\img\\in.xml");
+
+    s.argAppDataLocation.assign("E:\\arg");
+    s.argInputFile.assign("D:/x/./y.xml");
+    resolveSettings(s, p);
+    EXPECT_EQ(s.appDataLocation.str(), "E:\\arg");
+    EXPECT_EQ(s.inputFile.str(), "D:\\x\\y.xml");
+}
+
+TEST(Resolve, WritesTheModeSection) {
+    FakePlatform p;
+    LauncherSettings s;
+    s.isDebug = 1;
+    s.log.openInMemory();
+    s.argIsSilent = 1;
+    resolveSettings(s, p);
+    EXPECT_EQ(s.log.memory(),
+              "\nMode\n======================================================\nisSilent: (1)\n"
+              "isDialogAllowed: (0)\nisUserAdmin: (0)\nappDataLocation: ()\ninputFile: ()\n");
+}
