@@ -1,0 +1,81 @@
+// Rules of tavroos that need no Win32 call, written over any 16-bit unit type
+// (wchar_t on Windows, char16_t on the host), so that the host build tests them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavroos::rules {
+
+// The pattern that lists every entry of `directory`: a backslash is added
+// unless the path already ends with one ("C:\work" and "C:\work\" agree; a
+// trailing forward slash still gets one; "" gives the current drive's root).
+template <typename S>
+S SearchPattern(const S& directory) {
+    using C = typename S::value_type;
+    S pattern = directory;
+    if (pattern.empty() || pattern.back() != C('\\')) pattern.push_back(C('\\'));
+    pattern.push_back(C('*'));
+    pattern.push_back(C('.'));
+    pattern.push_back(C('*'));
+    return pattern;
+}
+
+// The folder of a program's full file name: cut at the last backslash, else at
+// the last forward slash, else the whole name.
+template <typename S>
+S ProgramDirectory(const S& fileName) {
+    using C = typename S::value_type;
+    std::size_t cut = fileName.rfind(C('\\'));
+    if (cut == S::npos) cut = fileName.rfind(C('/'));
+    return cut == S::npos ? fileName : fileName.substr(0, cut);
+}
+
+// Number of units before the first U+0000 among the first `units`, or `units`
+// when there is none.
+template <typename C>
+std::size_t LengthToNul(const C* data, std::size_t units) {
+    std::size_t n = 0;
+    while (n < units && data[n] != C(0)) ++n;
+    return n;
+}
+
+// The length of a registry string of `bytes` bytes that was read into a buffer
+// of `capacityUnits` units: the text ends at its first U+0000, or, when it was
+// stored without one, at the end of the data, provided a terminator still fits
+// in the buffer. No length means the text does not fit and counts as absent.
+// An odd last byte is not part of any unit and is dropped.
+template <typename C>
+std::optional<std::size_t> StoredTextLength(const C* data, std::size_t bytes, std::size_t capacityUnits) {
+    std::size_t units = bytes / sizeof(C);
+    if (units > capacityUnits) return std::nullopt;
+    const std::size_t n = LengthToNul(data, units);
+    if (n < units) return n;
+    if (n + 1 > capacityUnits) return std::nullopt;
+    return n;
+}
+
+// A list made in two passes (count, then fill an array of that count) that may
+// change between the passes. `count()` gives the number of entries (throwing
+// when the list cannot be read); `fill(records, capacity)` writes at most
+// `capacity` records and returns how many entries it met. When the two passes
+// disagree, both run again, up to `attempts` times in all; the result holds
+// only records that the last fill wrote, never a default-constructed stand-in
+// for an entry that vanished, and never more than the count it was made for.
+template <typename Record, typename Count, typename Fill>
+std::vector<Record> TwoPassList(Count count, Fill fill, int attempts = 3) {
+    std::vector<Record> records;
+    for (int attempt = 1;; ++attempt) {
+        const int expected = count();
+        records.assign(expected > 0 ? static_cast<std::size_t>(expected) : 0, Record{});
+        const int met = expected > 0 ? fill(records.data(), expected) : 0;
+        if (met == expected || attempt >= attempts) {
+            if (met < expected) records.resize(met > 0 ? static_cast<std::size_t>(met) : 0);
+            return records;
+        }
+    }
+}
+
+}  // namespace tavroos::rules

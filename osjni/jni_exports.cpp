@@ -1,0 +1,109 @@
+// The JNI exports of OperatingSystemAPI and WindowsOperatingSystemAPI. No C++
+// exception leaves them: a failure becomes a pending Java exception and the
+// method's empty result.
+#include <vector>
+
+#include "com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI.h"
+#include "com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI.h"
+#include "tavroos/jni_adapter.h"
+#include "tavroos/kestrum.h"
+#include "tavroos/queries.h"
+#include "tavroos/text_rules.h"
+
+#define OS(name) Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_##name
+#define WIN(name) Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_##name
+
+using namespace tavroos;
+
+namespace {
+
+// Every failure, native or a VM failure already pending, ends as the failure
+// value with a Java exception pending.
+template <typename R, typename Body>
+R Guarded(JNIEnv* env, R failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (const KestrumUnmanagedException&) {
+        ThrowKestrumException(env);
+    } catch (...) {
+        ThrowKestrumException(env);
+    }
+    return failure;
+}
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT jboolean JNICALL OS(isKestrumInstalled)(JNIEnv* env, jobject) {
+    return Guarded<jboolean>(env, JNI_FALSE, [&] {
+        CJniAdapter jni(env);
+        return jni.ToJavaBool(CKestrum::GetInstance().IsKestrumInstalled());
+    });
+}
+
+JNIEXPORT jstring JNICALL OS(getKestrumPath)(JNIEnv* env, jobject) {
+    return Guarded<jstring>(env, nullptr, [&] {
+        CJniAdapter jni(env);
+        return jni.ToJavaString(CKestrum::GetInstance().GetKestrumPath());
+    });
+}
+
+// The three plain reads report absence as "", never by an exception; only a
+// failure of the VM or of memory leaves one pending (with a null result).
+JNIEXPORT jstring JNICALL OS(getenv)(JNIEnv* env, jobject, jstring name) {
+    return Guarded<jstring>(env, nullptr, [&] {
+        CJniAdapter jni(env);
+        // Nothing is ever set under a null name.
+        if (!name) return jni.ToJavaString(BStr(L""));
+        return jni.ToJavaString(ReadEnvironmentVariable(jni.ToNativeString(name)));
+    });
+}
+
+JNIEXPORT jstring JNICALL OS(getRegistryValueForNetInstall)(JNIEnv* env, jobject) {
+    return Guarded<jstring>(env, nullptr, [&] { return CJniAdapter(env).ToJavaString(ReadNetInstallDir()); });
+}
+
+JNIEXPORT jstring JNICALL OS(getRegistryValueForQFTNetAssemblyNameInstall)(JNIEnv* env, jobject) {
+    return Guarded<jstring>(env, nullptr, [&] { return CJniAdapter(env).ToJavaString(ReadQftNetAssemblyName()); });
+}
+
+JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
+    return Guarded<jobjectArray>(env, nullptr, [&] {
+        CJniAdapter jni(env);
+        CKestrum& kestrum = CKestrum::GetInstance();
+        const std::vector<ShareRecord> shares = rules::TwoPassList<ShareRecord>(
+            [&] { return kestrum.GetShareCount(); },
+            [&](ShareRecord* records, int capacity) { return kestrum.GetShares(records, capacity); });
+        return jni.NewShareRecordArray(shares.data(), static_cast<int>(shares.size()));
+    });
+}
+
+JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring directory) {
+    return Guarded<jobjectArray>(env, nullptr, [&] {
+        CJniAdapter jni(env);
+        const BStr path = jni.ToNativeString(directory);
+        CKestrum& kestrum = CKestrum::GetInstance();
+        const std::vector<FStatRecord> entries = rules::TwoPassList<FStatRecord>(
+            [&] { return kestrum.GetFStatCount(path); },
+            [&](FStatRecord* records, int capacity) { return kestrum.GetFStats(path, records, capacity); });
+        return jni.NewFileStatArray(entries.data(), static_cast<int>(entries.size()));
+    });
+}
+
+JNIEXPORT jstring JNICALL WIN(toUNC)(JNIEnv* env, jobject, jstring path) {
+    return Guarded<jstring>(env, nullptr, [&] {
+        CJniAdapter jni(env);
+        const BStr native = jni.ToNativeString(path);
+        return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
+    });
+}
+
+JNIEXPORT jboolean JNICALL WIN(startQAC)(JNIEnv* env, jobject) {
+    return Guarded<jboolean>(env, JNI_FALSE, [&] {
+        CJniAdapter jni(env);
+        return jni.ToJavaBool(CKestrum::GetInstance().StartQAC());
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,138 @@
+#include "tavroos/kestrum.h"
+
+#include <cwchar>
+#include <new>
+
+#include "guard.h"
+#include "mirravon/unique_owner.h"
+#include "tavroos/net_api.h"
+#include "tavroos/text_rules.h"
+
+namespace tavroos {
+
+namespace {
+
+constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
+constexpr const wchar_t* kProductHomeValue = L"ProductHome";
+constexpr DWORD kHostnameUnits = 1000;
+
+// Counts handed from a counting pass to the one-argument filling pass of the
+// same thread, which has no capacity of its own.
+thread_local int t_lastShareCount = 0;
+thread_local int t_lastFStatCount = 0;
+
+// Lists the entries of `path` into at most `capacity` records; returns how many
+// entries the search met.
+int ListEntries(const BStr& path, FStatRecord* records, int capacity) {
+    const std::wstring pattern = rules::SearchPattern(path.str());
+    WIN32_FIND_DATAW data;
+    mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
+    if (!search) throw KestrumUnmanagedException{};
+    int met = 0;
+    do {
+        if (met < capacity) {
+            FStatRecord& record = records[met];
+            record.m_bDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            record.m_bstrName = BStr(data.cFileName, rules::LengthToNul(data.cFileName, MAX_PATH));
+        }
+        ++met;
+    } while (::FindNextFileW(search.get(), &data));
+    const DWORD error = ::GetLastError();
+    search.reset();
+    if (error != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
+    return met;
+}
+
+}  // namespace
+
+CKestrum* CKestrum::m_pKestrum = nullptr;
+
+CKestrum::CKestrum() noexcept = default;
+CKestrum::CKestrum(const CKestrum&) noexcept = default;
+CKestrum& CKestrum::operator=(const CKestrum&) noexcept = default;
+CKestrum::~CKestrum() = default;
+
+CKestrum& CKestrum::GetInstance() noexcept {
+    // Static storage instead of the heap: the instance cannot fail to exist, and
+    // it is never destroyed. The compiler's guarded initialisation makes a
+    // second thread wait for the first one's construction.
+    alignas(CKestrum) static unsigned char storage[sizeof(CKestrum)];
+    static CKestrum* const instance = (m_pKestrum = new (storage) CKestrum());
+    return *instance;
+}
+
+bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
+    if (!buffer) return false;
+    buffer[0] = L'\0';
+    mirravon::unique_hkey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
+    // One unit of room beyond what the call is offered, so that a value stored
+    // without a terminator is never read past.
+    wchar_t value[kKestrumPathUnits + 1] = {};
+    DWORD bytes = kKestrumPathUnits * sizeof(wchar_t);
+    if (::RegQueryValueExW(key.get(), kProductHomeValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) !=
+        ERROR_SUCCESS)
+        return false;
+    const auto length = rules::StoredTextLength(value, bytes, kKestrumPathUnits);
+    if (!length) return false;
+    std::wmemcpy(buffer, value, *length);
+    buffer[*length] = L'\0';
+    return true;
+}
+
+bool CKestrum::IsKestrumInstalled() {
+    return detail::Guard([&] {
+        wchar_t path[kKestrumPathUnits];
+        return MakeKestrumPath(path);
+    });
+}
+
+BStr CKestrum::GetKestrumPath() {
+    return detail::Guard([&] {
+        wchar_t path[kKestrumPathUnits];
+        if (!MakeKestrumPath(path)) throw KestrumUnmanagedException{};
+        return BStr(path);
+    });
+}
+
+BStr CKestrum::GetHostname() {
+    return detail::Guard([&] {
+        wchar_t name[kHostnameUnits];
+        DWORD size = kHostnameUnits;
+        if (!::GetComputerNameW(name, &size)) throw KestrumUnmanagedException{};
+        return BStr(name, size);
+    });
+}
+
+int CKestrum::GetShareCount() {
+    const int count = CountShares(SystemNetApi());
+    t_lastShareCount = count;
+    return count;
+}
+
+int CKestrum::GetShares(ShareRecord* records, int capacity) {
+    return FillShares(SystemNetApi(), records, records ? capacity : 0);
+}
+
+void CKestrum::GetShares(ShareRecord* records) { GetShares(records, t_lastShareCount); }
+
+BStr CKestrum::ToUNC(const BStr& path) {
+    return detail::Guard([&] { return UniversalName(SystemNetApi(), path); });
+}
+
+int CKestrum::GetFStatCount(const BStr& path) {
+    const int count = detail::Guard([&] { return ListEntries(path, nullptr, 0); });
+    t_lastFStatCount = count;
+    return count;
+}
+
+int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
+    return detail::Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
+}
+
+void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }
+
+CTavroos::CTavroos() noexcept = default;
+CTavroos& CTavroos::operator=(const CTavroos&) noexcept = default;
+
+}  // namespace tavroos

@@ -1,0 +1,231 @@
+// The real tavroos.dll under the strict stand-in VM: what the Java side sees.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jnihost/jni_host.h"
+#include "mirravon_test/wine_paths.h"
+#include "test_support.h"
+
+using jnihost::JniHost;
+using jnihost::Library;
+namespace cls = jnihost::classes;
+using tavroos_test::MachineKey;
+using tavroos_test::TempDir;
+
+namespace {
+
+#define OS_EXPORT(name) "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_" name
+#define WIN_EXPORT(name) \
+    "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_" name
+
+const std::string kDll = mirravon_test::toWindowsPath(TAVROOS_DLL);
+
+std::u16string U16(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
+
+class Tavroos : public ::testing::Test {
+protected:
+    explicit Tavroos(const std::vector<std::string>& undeclared = {}) {
+        vm.declareClientClasses(undeclared);
+        dll = std::make_unique<Library>(vm, kDll);
+        self = vm.newObject(cls::kWindowsOperatingSystemAPI);
+    }
+    void SetUp() override { ASSERT_TRUE(dll->loaded()) << kDll << " error " << dll->loadError(); }
+
+    jstring Str(const std::wstring& text) { return vm.newString(U16(text)); }
+
+    // A pending KestrumException with an empty message, cleared.
+    void ExpectKestrumException() {
+        EXPECT_EQ(vm.pendingExceptionClass(), cls::kKestrumException);
+        EXPECT_EQ(vm.pendingExceptionMessage(), "");
+        vm.clearException();
+    }
+    void ExpectNoException() {
+        EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionClass();
+        vm.clearException();
+    }
+
+    std::string Getenv(jstring name) {
+        jstring value = vm.call<jstring>(*dll, OS_EXPORT("getenv"), self, name);
+        ExpectNoException();
+        EXPECT_NE(value, nullptr);
+        return value ? vm.stringUtf8(value) : "<null>";
+    }
+
+    // name -> directory, from the FileStat constructor arguments in array order.
+    std::vector<std::pair<std::string, bool>> ListFiles(jstring dir) {
+        jobjectArray array = vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, dir);
+        ExpectNoException();
+        std::vector<std::pair<std::string, bool>> entries;
+        if (!array) {
+            ADD_FAILURE() << "listFiles gave null";
+            return entries;
+        }
+        EXPECT_EQ(vm.className(array), std::string("[L") + cls::kFileStat + ";");
+        for (jobject element : vm.arrayElements(array)) {
+            EXPECT_EQ(vm.constructorDescriptor(element), "(Ljava/lang/String;Z)V");
+            const std::vector<jnihost::Value> args = vm.constructorArgs(element);
+            if (args.size() != 2) {
+                ADD_FAILURE() << "FileStat built with " << args.size() << " arguments";
+                continue;
+            }
+            entries.emplace_back(vm.stringUtf8(args[0].l()), args[1].z());
+        }
+        return entries;
+    }
+
+    JniHost vm;
+    std::unique_ptr<Library> dll;
+    jobject self = nullptr;
+};
+
+constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
+
+TEST_F(Tavroos, KestrumMissingIsFalseWithoutExceptionButPathThrows) {
+    MachineKey key(kToolKey);
+    EXPECT_EQ(vm.call<jboolean>(*dll, OS_EXPORT("isKestrumInstalled"), self), JNI_FALSE);
+    ExpectNoException();
+    EXPECT_EQ(vm.call<jstring>(*dll, OS_EXPORT("getKestrumPath"), self), nullptr);
+    ExpectKestrumException();
+
+    key.SetString(L"ProductHome", L"C:\\Belmora\\Kestrum\u00E9\\");
+    EXPECT_EQ(vm.call<jboolean>(*dll, OS_EXPORT("isKestrumInstalled"), self), JNI_TRUE);
+    jstring path = vm.call<jstring>(*dll, OS_EXPORT("getKestrumPath"), self);
+    ExpectNoException();
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(vm.stringChars(path), u"C:\\Belmora\\Kestrum\u00E9\\");
+}
+
+TEST_F(Tavroos, SharesAreAnEmptyArrayAndLocalPathsHaveNoUncName) {
+    jobjectArray shares = vm.call<jobjectArray>(*dll, WIN_EXPORT("getShares"), self);
+    ExpectNoException();
+    ASSERT_NE(shares, nullptr);
+    EXPECT_EQ(vm.arrayLength(shares), 0);
+    EXPECT_EQ(vm.className(shares), std::string("[L") + cls::kShareRecord + ";");
+
+    EXPECT_EQ(vm.call<jstring>(*dll, WIN_EXPORT("toUNC"), self, Str(L"C:\\windows\\system32")), nullptr);
+    ExpectKestrumException();
+    EXPECT_EQ(vm.call<jstring>(*dll, WIN_EXPORT("toUNC"), self, static_cast<jstring>(nullptr)), nullptr);
+    ExpectKestrumException();
+}
+
+TEST_F(Tavroos, ListFilesGivesEveryEntryWithDotsAsDirectories) {
+    TempDir dir(L"tavroos-jni-list");
+    dir.File(L"a.txt");
+    dir.File(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    dir.File(L"\u00C5ngstr\u00F6m-\u65E5.txt");
+    dir.Dir(L"sub");
+    const std::map<std::string, bool> expected{{".", true},
+                                               {"..", true},
+                                               {"a.txt", false},
+                                               {"hidden.txt", false},
+                                               {tavroos_test::Utf8(L"\u00C5ngstr\u00F6m-\u65E5.txt"), false},
+                                               {"sub", true}};
+    const auto entries = ListFiles(Str(dir.path()));
+    EXPECT_EQ((std::map<std::string, bool>(entries.begin(), entries.end())), expected);
+    EXPECT_EQ(entries.size(), expected.size());
+    // Each element's references are let go as the array is built.
+    EXPECT_LT(vm.lastCallLocalRefPeak(), 16);
+
+    // A string is used only up to its first U+0000.
+    std::u16string cut = U16(dir.path());
+    cut += u'\0';
+    cut += u"\\nothing-here";
+    const auto cutEntries = ListFiles(vm.newString(cut));
+    EXPECT_EQ((std::map<std::string, bool>(cutEntries.begin(), cutEntries.end())), expected);
+}
+
+TEST_F(Tavroos, ListFilesOfMissingDirectoryOrNullIsNullWithException) {
+    TempDir dir(L"tavroos-jni-missing");
+    dir.File(L"file.txt");
+    for (jstring bad : {Str(dir / L"missing"), Str(dir / L"file.txt"), static_cast<jstring>(nullptr)}) {
+        EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, bad), nullptr);
+        ExpectKestrumException();
+    }
+}
+
+TEST_F(Tavroos, LongListingKeepsFewLocalReferences) {
+    TempDir dir(L"tavroos-jni-long");
+    for (int i = 0; i < 300; ++i) dir.File(L"f" + std::to_wstring(i));
+    EXPECT_EQ(ListFiles(Str(dir.path())).size(), 302u);
+    EXPECT_LT(vm.lastCallLocalRefPeak(), 16);
+}
+
+TEST_F(Tavroos, GetenvOfUnsetEmptyAndNullIsEmptyString) {
+    ::SetEnvironmentVariableW(L"TAVROOS_JNI_UNSET", nullptr);
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_JNI_EMPTY", L""));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_JNI_SET", L"v\u00E4lue-\u65E5"));
+    EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_UNSET")), "");
+    EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_EMPTY")), "");
+    EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_SET")), tavroos_test::Utf8(L"v\u00E4lue-\u65E5"));
+    EXPECT_EQ(Getenv(nullptr), "");
+    std::u16string cut = u"TAVROOS_JNI_SET";
+    cut += u'\0';
+    cut += u"_OTHER";
+    EXPECT_EQ(Getenv(vm.newString(cut)), tavroos_test::Utf8(L"v\u00E4lue-\u65E5"));
+}
+
+TEST_F(Tavroos, RegistryValuesPreferSevenOneAndSkipExpandStrings) {
+    MachineKey vs71(L"SOFTWARE\\Microsoft\\VisualStudio\\7.1"), vs80(L"SOFTWARE\\Microsoft\\VisualStudio\\8.0");
+    MachineKey qft(L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
+    auto net = [&] {
+        jstring s = vm.call<jstring>(*dll, OS_EXPORT("getRegistryValueForNetInstall"), self);
+        ExpectNoException();
+        return s ? vm.stringUtf8(s) : std::string("<null>");
+    };
+    auto assembly = [&] {
+        jstring s = vm.call<jstring>(*dll, OS_EXPORT("getRegistryValueForQFTNetAssemblyNameInstall"), self);
+        ExpectNoException();
+        return s ? vm.stringUtf8(s) : std::string("<null>");
+    };
+    EXPECT_EQ(net(), "");
+    EXPECT_EQ(assembly(), "");
+    vs71.SetString(L"InstallDir", L"C:\\VS71\\");
+    vs80.SetString(L"InstallDir", L"C:\\VS8\\");
+    EXPECT_EQ(net(), "C:\\VS71\\");
+    vs71.SetString(L"InstallDir", L"%VS71%", REG_EXPAND_SZ);
+    EXPECT_EQ(net(), "C:\\VS8\\");
+    qft.SetString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net");
+    EXPECT_EQ(assembly(), "Quorel.FT.Net");
+}
+
+TEST_F(Tavroos, StartQacWithoutAgentControllerIsFalseWithoutException) {
+    MachineKey key(L"Software\\Varnex\\Quorel Agent Controller");
+    EXPECT_EQ(vm.call<jboolean>(*dll, WIN_EXPORT("startQAC"), self), JNI_FALSE);
+    ExpectNoException();
+}
+
+// The VM's own error stays pending when a class the library needs is missing.
+class TavroosWithoutFileStat : public Tavroos {
+protected:
+    TavroosWithoutFileStat() : Tavroos({cls::kFileStat}) {}
+};
+
+TEST_F(TavroosWithoutFileStat, ListFilesLeavesNoClassDefFoundErrorOrNoSuchMethodError) {
+    TempDir dir(L"tavroos-jni-noclass");
+    EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir.path())), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kNoClassDefFoundError);
+    vm.clearException();
+
+    // The class exists, but not with the constructor the library calls.
+    vm.declareClass(cls::kFileStat).constructor("(Ljava/lang/String;)V");
+    EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir.path())), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kNoSuchMethodError);
+    vm.clearException();
+}
+
+class TavroosWithoutException : public Tavroos {
+protected:
+    TavroosWithoutException() : Tavroos({cls::kKestrumException}) {}
+};
+
+TEST_F(TavroosWithoutException, FailureLeavesTheClassLookupError) {
+    TempDir dir(L"tavroos-jni-noexception");
+    EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir / L"missing")), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kNoClassDefFoundError);
+    vm.clearException();
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Directory listings over real folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tavroos/kestrum.h"
+#include "test_support.h"
+
+using tavroos::BStr;
+using tavroos::CKestrum;
+using tavroos::FStatRecord;
+using tavroos::KestrumUnmanagedException;
+using tavroos_test::TempDir;
+using tavroos_test::Utf8;
+
+namespace {
+
+// name (UTF-8) -> is a directory
+std::map<std::string, bool> List(const std::wstring& path) {
+    CKestrum& kestrum = CKestrum::GetInstance();
+    const BStr dir(path.c_str());
+    const int count = kestrum.GetFStatCount(dir);
+    std::vector<FStatRecord> records(static_cast<std::size_t>(count));
+    EXPECT_EQ(kestrum.GetFStats(dir, records.data(), count), count);
+    std::map<std::string, bool> entries;
+    for (const FStatRecord& r : records) entries[Utf8(r.m_bstrName.str())] = r.m_bDirectory;
+    EXPECT_EQ(entries.size(), records.size()) << "a name listed twice";
+    return entries;
+}
+
+const std::wstring kForeignName = L"\u03A9mega-\u65E5\u672C-\u0436.txt";
+
+TEST(Listing, ListsEverythingIncludingDotsHiddenAndSystem) {
+    TempDir dir(L"tavroos-listing");
+    dir.File(L"plain.txt");
+    dir.File(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    dir.File(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
+    dir.File(kForeignName);
+    dir.Dir(L"sub");
+    const std::map<std::string, bool> expected{{".", true},           {"..", true},          {"plain.txt", false},
+                                               {"hidden.txt", false}, {"system.txt", false}, {Utf8(kForeignName), false},
+                                               {"sub", true}};
+    EXPECT_EQ(List(dir.path()), expected);
+    // A trailing backslash gets no second one; a trailing slash still gets one.
+    EXPECT_EQ(List(dir.path() + L"\\"), expected);
+    EXPECT_EQ(List(dir.path() + L"/"), expected);
+}
+
+TEST(Listing, EmptyDirectoryGivesTheTwoDotEntries) {
+    TempDir dir(L"tavroos-empty");
+    EXPECT_EQ(List(dir.path()), (std::map<std::string, bool>{{".", true}, {"..", true}}));
+}
+
+TEST(Listing, MissingPathOrFileThrows) {
+    TempDir dir(L"tavroos-missing");
+    dir.File(L"file.txt");
+    CKestrum& kestrum = CKestrum::GetInstance();
+    EXPECT_THROW(kestrum.GetFStatCount(BStr((dir / L"nothing-here").c_str())), KestrumUnmanagedException);
+    EXPECT_THROW(kestrum.GetFStatCount(BStr((dir / L"file.txt").c_str())), KestrumUnmanagedException);
+    FStatRecord record;
+    EXPECT_THROW(kestrum.GetFStats(BStr((dir / L"nothing-here").c_str()), &record, 1), KestrumUnmanagedException);
+}
+
+TEST(Listing, EntriesAddedAfterTheCountAreNotWrittenBeyondTheArray) {
+    TempDir dir(L"tavroos-growing");
+    dir.File(L"one.txt");
+    CKestrum& kestrum = CKestrum::GetInstance();
+    const BStr path(dir.path().c_str());
+    const int count = kestrum.GetFStatCount(path);
+    ASSERT_EQ(count, 3);
+    dir.File(L"two.txt");
+    dir.File(L"three.txt");
+
+    // One record more than the count, as a guard that must stay untouched.
+    std::vector<FStatRecord> records(static_cast<std::size_t>(count) + 1);
+    records.back().m_bstrName = BStr(L"guard");
+    EXPECT_EQ(kestrum.GetFStats(path, records.data(), count), count + 2);
+    EXPECT_EQ(records.back().m_bstrName.str(), L"guard");
+
+    // The form without a capacity uses the count made on this thread.
+    ASSERT_EQ(kestrum.GetFStatCount(path), 5);
+    dir.File(L"four.txt");
+    std::vector<FStatRecord> five(6);
+    five.back().m_bstrName = BStr(L"guard");
+    kestrum.GetFStats(path, five.data());
+    EXPECT_EQ(five.back().m_bstrName.str(), L"guard");
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(five[i].m_bstrName.empty());
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// The registry reader, the two registry queries and the environment read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tavroos/queries.h"
+#include "tavroos/registry_reader.h"
+#include "test_support.h"
+
+using tavroos::CRegistryReader;
+using tavroos_test::MachineKey;
+
+namespace {
+
+constexpr const wchar_t* kScratch = L"Software\\Mirravon\\TavroosTests\\Reader";
+
+std::wstring Read(const wchar_t* value, std::size_t capacity, bool* ok) {
+    std::wstring dest(capacity, L'#');
+    *ok = CRegistryReader().ReadStringValue(HKEY_LOCAL_MACHINE, kScratch, value, dest.data(), capacity);
+    return *ok ? std::wstring(dest.c_str()) : dest;
+}
+
+TEST(RegistryReader, KeyExists) {
+    MachineKey key(kScratch);
+    CRegistryReader reader;
+    EXPECT_FALSE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
+    key.Create();
+    EXPECT_TRUE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
+}
+
+TEST(RegistryReader, OnlyNonEmptyRegSzCountsAndFailureLeavesDestination) {
+    MachineKey key(kScratch);
+    key.SetString(L"plain", L"C:\\VS\\Common7\\IDE\\");
+    key.SetString(L"expand", L"%ProgramFiles%\\VS", REG_EXPAND_SZ);
+    key.SetRaw(L"zero", REG_SZ, nullptr, 0);
+    key.SetRaw(L"terminatorOnly", REG_SZ, L"", 2);
+    const DWORD number = 7;
+    key.SetRaw(L"dword", REG_DWORD, &number, sizeof number);
+    const std::wstring bare = L"unterminated";
+    key.SetRaw(L"bare", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+
+    bool ok = false;
+    EXPECT_EQ(Read(L"plain", 500, &ok), L"C:\\VS\\Common7\\IDE\\");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Read(L"terminatorOnly", 500, &ok), L"");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Read(L"bare", 500, &ok), L"unterminated");
+    EXPECT_TRUE(ok);
+    for (const wchar_t* absent : {L"expand", L"zero", L"dword", L"missing"}) {
+        EXPECT_EQ(Read(absent, 8, &ok), std::wstring(8, L'#')) << tavroos_test::Utf8(absent);
+        EXPECT_FALSE(ok);
+    }
+}
+
+TEST(RegistryReader, TooLargeForBufferOrDestinationCountsAsAbsent) {
+    MachineKey key(kScratch);
+    key.SetString(L"fits", std::wstring(499, L'f'));         // 1000 bytes with its terminator
+    key.SetString(L"tooLarge", std::wstring(500, L'l'));     // 1002 bytes
+    key.SetString(L"ten", L"0123456789");
+    bool ok = false;
+    EXPECT_EQ(Read(L"fits", 500, &ok), std::wstring(499, L'f'));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Read(L"tooLarge", 500, &ok), std::wstring(500, L'#'));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Read(L"ten", 10, &ok), std::wstring(10, L'#'));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Read(L"ten", 11, &ok), L"0123456789");
+    EXPECT_TRUE(ok);
+}
+
+constexpr const wchar_t* kVs71 = L"SOFTWARE\\Microsoft\\VisualStudio\\7.1";
+constexpr const wchar_t* kVs80 = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0";
+
+TEST(NetInstallDir, SevenOneFirstThenEightZero) {
+    MachineKey vs71(kVs71), vs80(kVs80);
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
+    vs80.SetString(L"InstallDir", L"C:\\VS8\\IDE\\");
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS8\\IDE\\");
+    vs71.SetString(L"InstallDir", L"C:\\VS71\\IDE\\");
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS71\\IDE\\");
+    // REG_EXPAND_SZ does not count: 8.0 answers.
+    vs71.SetString(L"InstallDir", L"%VS71%\\IDE", REG_EXPAND_SZ);
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS8\\IDE\\");
+    // Only a terminator: present and empty, so 8.0 is not read.
+    vs71.SetRaw(L"InstallDir", REG_SZ, L"", 2);
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
+}
+
+TEST(QftAssemblyName, ReadOrEmpty) {
+    MachineKey key(L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");
+    key.SetString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net, Version=8.0.0.0");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net, Version=8.0.0.0");
+}
+
+TEST(Environment, UnsetEmptyLongAndForeign) {
+    ::SetEnvironmentVariableW(L"TAVROOS_UNSET", nullptr);
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_UNSET").str(), L"");
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_EMPTY", L""));
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_EMPTY").str(), L"");
+    const std::wstring foreign = L"\u03A9-\u65E5";
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_FOREIGN", foreign.c_str()));
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_FOREIGN").str(), foreign);
+    // Longer than the first 4096-unit buffer: read whole, not given as "".
+    for (std::size_t length : {4095u, 4096u, 5000u}) {
+        const std::wstring value(length, L'v');
+        ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_LONG", value.c_str()));
+        EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_LONG").length(), length);
+    }
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"").str(), L"");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "tavroos/text_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavroos::rules {
+namespace {
+
+TEST(SearchPattern, AddsOneBackslashOnlyWhenMissing) {
+    EXPECT_EQ(SearchPattern(std::u16string(u"C:\\work")), u"C:\\work\\*.*");
+    EXPECT_EQ(SearchPattern(std::u16string(u"C:\\work\\")), u"C:\\work\\*.*");
+    EXPECT_EQ(SearchPattern(std::u16string(u"C:/work/")), u"C:/work/\\*.*");
+    EXPECT_EQ(SearchPattern(std::u16string()), u"\\*.*");
+}
+
+TEST(ProgramDirectory, CutsAtLastBackslashThenSlashElseWhole) {
+    EXPECT_EQ(ProgramDirectory(std::u16string(u"C:\\a/b\\QAService.exe")), u"C:\\a/b");
+    EXPECT_EQ(ProgramDirectory(std::u16string(u"C:/a/b/QAService.exe")), u"C:/a/b");
+    EXPECT_EQ(ProgramDirectory(std::u16string(u"QAService.exe")), u"QAService.exe");
+}
+
+TEST(StoredTextLength, EndsAtTerminatorOrDataWithinCapacity) {
+    const char16_t terminated[] = {u'a', u'b', 0, u'x'};
+    EXPECT_EQ(StoredTextLength(terminated, 8, 4), 2u);
+    // Only a terminator (a 2-byte value): the empty text, present.
+    const char16_t only[] = {0};
+    EXPECT_EQ(StoredTextLength(only, 2, 4), 0u);
+    // No terminator stored: the text ends with the data while one still fits...
+    const char16_t bare[] = {u'a', u'b', u'c', u'?'};
+    EXPECT_EQ(StoredTextLength(bare, 6, 4), 3u);
+    // ...and counts as absent when the buffer has no room left for it.
+    EXPECT_FALSE(StoredTextLength(bare, 8, 4).has_value());
+    // An odd trailing byte is no unit.
+    EXPECT_EQ(StoredTextLength(bare, 7, 4), 3u);
+    // More bytes than the buffer holds never reads beyond it.
+    EXPECT_FALSE(StoredTextLength(bare, 10, 4).has_value());
+}
+
+struct Rec {
+    int value = -1;
+};
+
+// A list whose length changes between the two passes, as a directory or a
+// share list may; `lengths` gives what each pass sees, in order.
+struct ChangingList {
+    std::vector<int> lengths;
+    std::size_t pass = 0;
+    int counts = 0;
+    int Count() {
+        ++counts;
+        return lengths.at(pass++);
+    }
+    int Fill(Rec* records, int capacity) {
+        const int n = lengths.at(pass++);
+        for (int i = 0; i < n && i < capacity; ++i) records[i].value = i;
+        return n;
+    }
+};
+
+std::vector<Rec> ListOf(ChangingList& list) {
+    return TwoPassList<Rec>([&] { return list.Count(); },
+                            [&](Rec* r, int capacity) { return list.Fill(r, capacity); });
+}
+
+TEST(TwoPassList, StablePassesGiveExactlyTheCount) {
+    ChangingList list{{3, 3}};
+    const auto records = ListOf(list);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].value, 2);
+    EXPECT_EQ(list.counts, 1);
+}
+
+TEST(TwoPassList, EntryAddedBetweenPassesIsRetriedNotWrittenBeyond) {
+    ChangingList list{{2, 3, 3, 3}};
+    const auto records = ListOf(list);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(list.counts, 2);
+}
+
+TEST(TwoPassList, KeepsChangingThenGivesOnlyWrittenRecords) {
+    // Grows every time: after the last attempt the array holds the count it was made for.
+    ChangingList growing{{1, 2, 2, 3, 3, 4}};
+    const auto grown = ListOf(growing);
+    ASSERT_EQ(grown.size(), 3u);
+    for (const Rec& r : grown) EXPECT_GE(r.value, 0);
+    // Shrinks every time: no default record stands for a vanished entry.
+    ChangingList shrinking{{5, 4, 4, 3, 3, 2}};
+    const auto shrunk = ListOf(shrinking);
+    ASSERT_EQ(shrunk.size(), 2u);
+    for (const Rec& r : shrunk) EXPECT_GE(r.value, 0);
+}
+
+TEST(TwoPassList, EmptyListSkipsTheFill) {
+    ChangingList list{{0}};
+    EXPECT_TRUE(ListOf(list).empty());
+    EXPECT_EQ(list.pass, 1u);
+}
+
+}  // namespace
+}  // namespace tavroos::rules
