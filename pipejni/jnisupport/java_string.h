@@ -1,0 +1,51 @@
+// Text in the two forms tavrodvxjni needs: UTF-16 for Java, the process's ANSI
+// code page for the system and the tool.
+#pragma once
+
+#include <jni.h>
+
+#include <memory>
+
+#include "jnisupport/java_object.h"
+
+// One text, kept as UTF-16 and/or ANSI; the missing form is made on first demand
+// and kept. Characters the code page cannot hold become its default character.
+class CTextBuffer {
+public:
+    // `count` UTF-16 units; 0 means up to the terminator. A null text gives no text.
+    CTextBuffer(const wchar_t* text, unsigned count);
+    // `length` bytes; 0 means up to the terminator. A null text gives no text.
+    CTextBuffer(const char* text, unsigned length);
+    CTextBuffer(const CTextBuffer&) = delete;
+    CTextBuffer& operator=(const CTextBuffer&) = delete;
+
+    // Zero-terminated; null when there is no text or the system refused the conversion.
+    const char* narrow();
+    const wchar_t* wide();
+
+private:
+    std::unique_ptr<wchar_t[]> m_wide;
+    std::unique_ptr<char[]> m_narrow;
+};
+
+class CJavaString : public CJavaObject {
+public:
+    // Wraps a string received from Java (null allowed: chars() is then null).
+    CJavaString(JNIEnv* env, jstring str);
+    // Makes a new Java string from `count` UTF-16 units (none: an empty string).
+    // When the VM fails, the wrapper has no object and the VM's error is pending.
+    CJavaString(JNIEnv* env, const wchar_t* chars, jsize count);
+    CJavaString(const CJavaString&) = delete;
+    CJavaString& operator=(const CJavaString&) = delete;
+
+    // The string in the ANSI code page, read from the VM once; valid while the
+    // wrapper lives. Null without an object. Cut at an embedded U+0000.
+    const char* chars();
+
+private:
+    std::unique_ptr<CTextBuffer> m_text;
+};
+
+// A new Java string from narrow ANSI text (null gives an empty string); null with
+// the VM's error pending when the VM cannot make it.
+jstring MakeJavaString(JNIEnv* env, const char* text);

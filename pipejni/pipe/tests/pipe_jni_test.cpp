@@ -1,0 +1,163 @@
+// The Java bindings of the pipe channel, called as a Java VM calls them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "jnihost/jni_host.h"
+#include "mirravon_test/wine_paths.h"
+
+namespace {
+
+using jnihost::Value;
+namespace cls = jnihost::classes;
+
+std::string g_dllPath;
+
+#define PIPE(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_" #name
+#define CLIENT(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_" #name
+
+std::string SystemTextOf(DWORD code) {
+    char* raw = nullptr;
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                     reinterpret_cast<LPSTR>(&raw), 0, nullptr);
+    std::string text = n ? std::string(raw, n) : std::string();
+    ::LocalFree(raw);
+    return text;
+}
+
+class PipeBindings : public ::testing::Test {
+protected:
+    PipeBindings() { vm.declareClientClasses(); }
+    void SetUp() override { ASSERT_TRUE(dll.loaded()); }
+
+    std::string Name(const char* what) {
+        return std::string("\\\\.\\pipe\\mirravon-jni-") + what + "-" + std::to_string(::GetCurrentProcessId());
+    }
+    jobject Server(const std::string& name) {
+        jobject pipe = vm.newObject(cls::kNamedPipe);
+        vm.call<void>(dll, PIPE(native_1createNamedPipe), pipe, vm.newStringUtf8(name));
+        EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionMessage();
+        return pipe;
+    }
+    jobject Client(const std::string& name) {
+        jobject client = vm.newObject(cls::kNamedPipeClient);
+        vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client, vm.newStringUtf8(name));
+        EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionMessage();
+        return client;
+    }
+
+    jnihost::JniHost vm;
+    jnihost::Library dll{vm, g_dllPath};
+};
+
+TEST_F(PipeBindings, MessagesCrossAsByteArraysOfTheirLength) {
+    const std::string name = Name("bytes");
+    jobject server = vm.newGlobalRef(Server(name));
+    jlong stored = vm.getField(server, "hPipe").j();
+    EXPECT_GT(stored, 0);
+
+    // The server end waits and reads on a thread of its own, as a Java thread would.
+    auto reader = std::async(std::launch::async, [&] {
+        std::vector<std::string> got;
+        EXPECT_EQ(vm.call<jint>(dll, PIPE(native_1waitForConnection), server), 1);
+        for (int i = 0; i < 2; ++i) {
+            jbyteArray message = vm.call<jbyteArray>(dll, PIPE(native_1readMessage), server);
+            EXPECT_FALSE(vm.exceptionPending());
+            got.push_back(message ? vm.byteArrayBytes(message) : "<null>");
+        }
+        return got;
+    });
+    jobject client = Client(name);
+    EXPECT_EQ(vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray(std::string("ab\0de", 5))), 5);
+    EXPECT_NE(vm.call<jint>(dll, CLIENT(native_1close), client), 0);
+    EXPECT_NE(vm.getField(client, "hPipeClientEnd").j(), 0) << "closing keeps the field";
+
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const std::vector<std::string> got = reader.get();
+    EXPECT_EQ(got[0], std::string("ab\0de", 5));
+    EXPECT_EQ(got[1], "") << "after the client closed: an empty array, not null";
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0);
+    EXPECT_EQ(vm.getField(server, "hPipe").j(), stored);
+}
+
+TEST_F(PipeBindings, FailedCreateLeavesTheFieldAndAnException) {
+    jobject client = vm.newObject(cls::kNamedPipeClient);
+    vm.setField(client, "hPipeClientEnd", Value::Long(0x1234));
+    vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client, vm.newStringUtf8(Name("nobody")));
+    ASSERT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_FILE_NOT_FOUND));
+    vm.clearException();
+    EXPECT_EQ(vm.getField(client, "hPipeClientEnd").j(), 0x1234);
+
+    jobject server = vm.newObject(cls::kNamedPipe);
+    vm.setField(server, "hPipe", Value::Long(-7));
+    vm.call<void>(dll, PIPE(native_1createNamedPipe), server, vm.newStringUtf8("not-a-pipe-name"));
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    vm.clearException();
+    EXPECT_EQ(vm.getField(server, "hPipe").j(), -7);
+}
+
+TEST_F(PipeBindings, ReadFailureGivesNullAndAnException) {
+    jobject server = vm.newObject(cls::kNamedPipe);
+    vm.setField(server, "hPipe", Value::Long(0x7ffffff0));  // no such handle
+    EXPECT_EQ(vm.call<jbyteArray>(dll, PIPE(native_1readMessage), server), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_INVALID_HANDLE));
+    vm.clearException();
+    EXPECT_EQ(vm.call<jint>(dll, PIPE(native_1waitForConnection), server), 0);
+    EXPECT_FALSE(vm.exceptionPending()) << "waiting reports failure by its result only";
+}
+
+TEST_F(PipeBindings, HandleIsTheLowHalfOfTheLongField) {
+    // (HANDLE)-1 is the process's own pseudo handle: closing it succeeds, so the
+    // close result shows which handle the binding used.
+    jobject server = vm.newObject(cls::kNamedPipe);
+    vm.setField(server, "hPipe", Value::Long(-1));
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0);
+    vm.setField(server, "hPipe", Value::Long(static_cast<jlong>(0x12345678FFFFFFFFLL)));
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0) << "only the low 32 bits count";
+    vm.setField(server, "hPipe", Value::Long(static_cast<jlong>(0xFFFFFFFF7FFFFFF0LL)));
+    EXPECT_EQ(vm.call<jint>(dll, PIPE(native_1close), server), 0);
+
+    // Storing sign-extends: whatever the handle, the field reads back as LONG_PTR.
+    jobject made = Server(Name("store"));
+    const jlong field = vm.getField(made, "hPipe").j();
+    EXPECT_EQ(field, static_cast<jlong>(static_cast<LONG_PTR>(static_cast<std::int32_t>(field))));
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), made), 0);
+}
+
+TEST_F(PipeBindings, SubclassesFindTheFieldOnTheirSuperclass) {
+    vm.declareClass("app/MyPipe", cls::kNamedPipe).constructor("()V");
+    jobject pipe = vm.newObject("app/MyPipe");
+    vm.call<void>(dll, PIPE(native_1createNamedPipe), pipe, vm.newStringUtf8(Name("sub")));
+    EXPECT_FALSE(vm.exceptionPending());
+    EXPECT_NE(vm.getField(pipe, "hPipe").j(), 0);
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), pipe), 0);
+}
+
+TEST_F(PipeBindings, WriteToANonPipeReleasesTheArrayAndThrows) {
+    jobject client = vm.newObject(cls::kNamedPipeClient);
+    vm.setField(client, "hPipeClientEnd", Value::Long(0x7ffffff0));
+    vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray("abc"));
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    vm.clearException();
+    // The strict host has already failed the test if the array's buffer was kept.
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pipe_jni_tests TAVRODVXJNI_DLL\n");
+        return 2;
+    }
+    g_dllPath = mirravon_test::toWindowsPath(argv[1]);
+    return RUN_ALL_TESTS();
+}
