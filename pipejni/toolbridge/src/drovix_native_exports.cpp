@@ -1,0 +1,83 @@
+// Java-facing operations of DrovixNative: discovery, the session with the test
+// tool and its scripts. Every failure leaves a pending DrovixIntegrationException;
+// the functions themselves always return.
+#include "com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative.h"
+
+#include "jnisupport/java_exception.h"
+#include "jnisupport/java_string.h"
+#include "toolbridge/drovix_automation.h"
+#include "toolbridge/ktx_system_library.h"
+#include "toolbridge/library_lifecycle.h"
+#include "toolbridge/tool_home.h"
+
+#define DROVIX_NATIVE(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_##name
+
+using toolbridge::CKtxComponent;
+using toolbridge::TheDrovixAutomation;
+using toolbridge::TheKtxSystemLibrary;
+
+extern "C" {
+
+JNIEXPORT jboolean JNICALL DROVIX_NATIVE(native_1isDrovixInstalled)(JNIEnv* env, jclass) {
+    return CallGuarded(env, static_cast<jboolean>(JNI_FALSE), [] {
+        return toolbridge::IsDrovixInstalled() ? static_cast<jboolean>(JNI_TRUE) : static_cast<jboolean>(JNI_FALSE);
+    });
+}
+
+JNIEXPORT jstring JNICALL DROVIX_NATIVE(native_1getDrovixInstallDir)(JNIEnv* env, jclass) {
+    return CallGuarded(env, static_cast<jstring>(nullptr),
+                       [env] { return MakeJavaString(env, toolbridge::DrovixInstallDir().c_str()); });
+}
+
+// Kept for the Java declaration; the session is opened by loginAndLaunch.
+JNIEXPORT jint JNICALL DROVIX_NATIVE(native_1login)(JNIEnv*, jobject, jstring, jstring, jstring) { return 0; }
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1loginAndLaunch)(JNIEnv* env, jobject, jstring a, jstring b, jstring c,
+                                                             jboolean flag, jstring e) {
+    CallGuarded(env, [&] {
+        CJavaString textA(env, a);
+        CJavaString textB(env, b);
+        CJavaString textC(env, c);
+        CJavaString textE(env, e);
+        TheDrovixAutomation().LoginToProject(textA.chars(), textB.chars(), textC.chars(), flag != JNI_FALSE ? 1 : 0,
+                                             textE.chars());
+    });
+}
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1logoff)(JNIEnv* env, jobject) {
+    CallGuarded(env, [] { TheDrovixAutomation().Logoff(); });
+}
+
+namespace {
+void openScript(JNIEnv* env, jstring name) {
+    CallGuarded(env, [&] {
+        CJavaString script(env, name);
+        // A tool window that does not come up does not stop the call: the tool
+        // answers for itself when the script cannot be opened.
+        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
+        TheDrovixAutomation().OpenScript(script.chars());
+    });
+}
+}  // namespace
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1openScript__Ljava_lang_String_2)(JNIEnv* env, jobject, jstring name) {
+    openScript(env, name);
+}
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1openScript__Ljava_lang_String_2J)(JNIEnv* env, jobject, jstring name,
+                                                                                jlong) {
+    openScript(env, name);
+}
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1highlightScript)(JNIEnv*, jobject, jstring, jint, jint) {}
+
+JNIEXPORT void JNICALL DROVIX_NATIVE(native_1playbackScript)(JNIEnv* env, jobject, jstring a, jstring b) {
+    CallGuarded(env, [&] {
+        CJavaString script(env, a);
+        CJavaString arguments(env, b);
+        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).WaitForWindow();
+        TheDrovixAutomation().ExecuteScriptEx(script.chars(), arguments.chars());
+    });
+}
+
+}  // extern "C"

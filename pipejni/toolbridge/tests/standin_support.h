@@ -1,0 +1,134 @@
+// Test-side handles on the stand-ins for the test tool, shared by the bridge's
+// test programs. Paths come from the build as host paths.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <mirravon_test/wine_paths.h>
+
+#include <string>
+#include <vector>
+
+#include "standin/standin_control.h"
+
+namespace toolbridge_test {
+
+inline std::string serverPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER); }
+// A tool home with the complete stand-in "kvxsys.dll".
+inline std::string fullHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_FULL_DIR); }
+// A tool home whose "kvxsys.dll" lacks "ExecApplication".
+inline std::string lackingHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_LACKING_DIR); }
+// A directory without any "kvxsys.dll".
+inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_EMPTY_DIR); }
+inline std::string kvdrovixPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVDROVIX_EXE); }
+
+template <typename F>
+F exportOf(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The stand-in automation server, loaded by the test from the same path COM
+// loads it from, so that both see one module and one journal.
+class StandInServer {
+public:
+    StandInServer() {
+        m_module = LoadLibraryA(serverPath().c_str());
+        if (m_module == nullptr) {
+            ADD_FAILURE() << "cannot load " << serverPath() << ": " << GetLastError();
+            return;
+        }
+        registerServer();
+        exportOf<StandInServer_Reset_t>(m_module, "StandInServer_Reset")();
+    }
+    ~StandInServer() {
+        if (m_module) {
+            exportOf<StandInServer_Reset_t>(m_module, "StandInServer_Reset")();
+            FreeLibrary(m_module);
+        }
+    }
+    StandInServer(const StandInServer&) = delete;
+    StandInServer& operator=(const StandInServer&) = delete;
+
+    void registerServer() {
+        auto reg = exportOf<HRESULT(__stdcall*)()>(m_module, "DllRegisterServer");
+        ASSERT_EQ(reg(), S_OK);
+    }
+    void unregisterServer() { exportOf<HRESULT(__stdcall*)()>(m_module, "DllUnregisterServer")(); }
+
+    void failCreation(bool fail) { exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail); }
+    void forgetMethod(const wchar_t* method) {
+        exportOf<StandInServer_ForgetMethod_t>(m_module, "StandInServer_ForgetMethod")(method);
+    }
+    void raiseOn(const wchar_t* method, const wchar_t* description) {
+        exportOf<StandInServer_RaiseOn_t>(m_module, "StandInServer_RaiseOn")(method, description);
+    }
+    long objectsCreated() { return exportOf<StandInServer_ObjectsCreated_t>(m_module, "StandInServer_ObjectsCreated")(); }
+    long objectsAlive() { return exportOf<StandInServer_ObjectsAlive_t>(m_module, "StandInServer_ObjectsAlive")(); }
+
+    // Every journal line since the last call (the journal is emptied).
+    std::vector<std::string> takeJournal() {
+        auto copy = exportOf<StandInServer_CopyJournal_t>(m_module, "StandInServer_CopyJournal");
+        std::string text(static_cast<size_t>(copy(nullptr, 0)), '\0');
+        copy(&text[0], static_cast<int>(text.size()));
+        text.resize(text.size() - 1);
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        exportOf<StandInServer_Reset_t>(m_module, "StandInServer_Reset")();
+        return lines;
+    }
+
+private:
+    HMODULE m_module = nullptr;
+};
+
+// The stand-in "kvxsys.dll" that the bridge loaded into this process, if any.
+class LoadedKvxsys {
+public:
+    LoadedKvxsys() : m_module(GetModuleHandleA("kvxsys.dll")) {}
+    bool loaded() const { return m_module != nullptr; }
+    int findCount() const { return m_module ? exportOf<StandInKvxsys_FindCount_t>(m_module, "StandInKvxsys_FindCount")() : -1; }
+    int lastNumber() const {
+        return m_module ? exportOf<StandInKvxsys_LastNumber_t>(m_module, "StandInKvxsys_LastNumber")() : -1;
+    }
+    void reset() const {
+        if (m_module) exportOf<StandInKvxsys_Reset_t>(m_module, "StandInKvxsys_Reset")();
+    }
+    void answerFrom(int poll, HWND window) const {
+        if (m_module) exportOf<StandInKvxsys_AnswerFrom_t>(m_module, "StandInKvxsys_AnswerFrom")(poll, window);
+    }
+
+private:
+    HMODULE m_module;
+};
+
+// Restores the current directory and the tool's environment variable.
+class ProcessStateGuard {
+public:
+    ProcessStateGuard() {
+        char dir[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, dir);
+        m_dir = dir;
+    }
+    ~ProcessStateGuard() {
+        SetCurrentDirectoryA(m_dir.c_str());
+        SetEnvironmentVariableA("QUORL_KVHOME", nullptr);
+    }
+    const std::string& directory() const { return m_dir; }
+
+private:
+    std::string m_dir;
+};
+
+inline std::string currentDirectory() {
+    char dir[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, dir);
+    return dir;
+}
+
+// Windows paths compare without regard to case.
+inline bool samePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+}  // namespace toolbridge_test

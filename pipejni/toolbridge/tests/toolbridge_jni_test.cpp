@@ -1,0 +1,507 @@
+// tavrodvxjni's DrovixNative exports, called through the JNI test host the way
+// the client's VM calls them, against the stand-in tool: its automation server,
+// its "kvxsys.dll" in a tool home directory and its main program kvdrovix.exe.
+// Each test loads the real DLL afresh, so that its load-time set-up runs again.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+#include <jnihost/jni_host.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "standin_support.h"
+
+using namespace toolbridge_test;
+
+namespace {
+
+#define DROVIX_EXPORT(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_" name
+
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvdrovix.exe";
+const char kProgId[] = "Dvxcomsvr.DrovixComServer";
+
+void markInstalled(bool installed) {
+    if (installed) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    } else {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPaths);
+    }
+}
+
+struct JavaFailure {
+    bool pending = false;
+    std::string exceptionClass;
+    int code = 0;
+    std::vector<std::string> texts;
+};
+
+// A window of this process that the stand-in "kvxsys.dll" can be told to report.
+class OwnWindow {
+public:
+    explicit OwnWindow(bool minimized = false) {
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, ready, minimized] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = DefWindowProcA;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "ToolbridgeJniTestWindow";
+            RegisterClassA(&wc);
+            m_window = CreateWindowExA(0, wc.lpszClassName, "test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                       nullptr, wc.hInstance, nullptr);
+            m_threadId = GetCurrentThreadId();
+            ShowWindow(m_window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+            SetEvent(ready);
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+            DestroyWindow(m_window);
+        });
+        EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+        CloseHandle(ready);
+    }
+    ~OwnWindow() {
+        PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND handle() const { return m_window; }
+
+private:
+    std::thread m_thread;
+    HWND m_window = nullptr;
+    DWORD m_threadId = 0;
+};
+
+// The stand-in kvdrovix.exe, started at once; its window comes `delayMs` after go().
+class ToolProgram {
+public:
+    ToolProgram(DWORD delayMs, bool minimized) {
+        m_ready = CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixReady");
+        m_go = CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixGo");
+        std::string command = "\"" + kvdrovixPath() + "\" --delay-ms " + std::to_string(delayMs) +
+                              " --ready-event ToolbridgeTestKvdrovixReady --go-event ToolbridgeTestKvdrovixGo" +
+                              " --lifetime-ms 120000" + (minimized ? " --minimized" : "");
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
+            return;
+        }
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        HANDLE waits[2] = {m_ready, m_process};
+        EXPECT_EQ(WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0) << "kvdrovix.exe did not get ready";
+    }
+    ~ToolProgram() {
+        if (HWND window = this->window()) PostMessageA(window, WM_CLOSE, 0, 0);
+        if (m_process) {
+            if (WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0) TerminateProcess(m_process, 1);
+            CloseHandle(m_process);
+        }
+        CloseHandle(m_go);
+        CloseHandle(m_ready);
+    }
+    ToolProgram(const ToolProgram&) = delete;
+    ToolProgram& operator=(const ToolProgram&) = delete;
+
+    void go() { SetEvent(m_go); }
+    HWND window() const { return FindWindowA(standin::kMainWindowClass, nullptr); }
+
+private:
+    HANDLE m_ready = nullptr;
+    HANDLE m_go = nullptr;
+    HANDLE m_process = nullptr;
+};
+
+class DrovixNative : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vm.declareClientClasses();
+        ASSERT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
+        markInstalled(false);
+    }
+    void TearDown() override {
+        unload();
+        markInstalled(false);
+    }
+
+    // Loads the DLL with QUORL_KVHOME set to `home` (null: unset).
+    void load(const char* home) {
+        SetEnvironmentVariableA("QUORL_KVHOME", home);
+        dll = std::make_unique<jnihost::Library>(vm, mirravon_test::toWindowsPath(TOOLBRIDGE_DLL));
+        ASSERT_TRUE(dll->loaded()) << dll->loadError();
+        self = vm.newObject(jnihost::classes::kDrovixNative);
+        cls = vm.findClass(jnihost::classes::kDrovixNative);
+    }
+    void unload() { dll.reset(); }
+
+    jstring str(const char* text) { return vm.newStringUtf8(text); }
+
+    jboolean isInstalled() { return vm.call<jboolean>(*dll, DROVIX_EXPORT("native_1isDrovixInstalled"), cls); }
+    jstring installDir() { return vm.call<jstring>(*dll, DROVIX_EXPORT("native_1getDrovixInstallDir"), cls); }
+    void loginAndLaunch(jstring a, jstring b, jstring c, bool flag, jstring e) {
+        vm.call<void>(*dll, DROVIX_EXPORT("native_1loginAndLaunch"), self, a, b, c,
+                      static_cast<jboolean>(flag ? JNI_TRUE : JNI_FALSE), e);
+    }
+    void logoff() { vm.call<void>(*dll, DROVIX_EXPORT("native_1logoff"), self); }
+    void openScript(jstring name) {
+        vm.call<void>(*dll, DROVIX_EXPORT("native_1openScript__Ljava_lang_String_2"), self, name);
+    }
+    void openScriptLong(jstring name, jlong value) {
+        vm.call<void>(*dll, DROVIX_EXPORT("native_1openScript__Ljava_lang_String_2J"), self, name, value);
+    }
+    void playback(jstring a, jstring b) { vm.call<void>(*dll, DROVIX_EXPORT("native_1playbackScript"), self, a, b); }
+
+    JavaFailure takeFailure() {
+        JavaFailure failure;
+        if (!vm.exceptionPending()) return failure;
+        failure.pending = true;
+        failure.exceptionClass = vm.pendingExceptionClass();
+        jthrowable exception = vm.pendingException();
+        EXPECT_EQ(vm.constructorDescriptor(exception), "(I[Ljava/lang/String;)V");
+        std::vector<jnihost::Value> args = vm.constructorArgs(exception);
+        if (args.size() == 2) {
+            failure.code = args[0].i();
+            for (jobject text : vm.arrayElements(args[1].l())) failure.texts.push_back(vm.stringUtf8(text));
+        }
+        vm.clearException();
+        return failure;
+    }
+    void expectFailure(int code, const std::vector<std::string>& texts) {
+        JavaFailure failure = takeFailure();
+        ASSERT_TRUE(failure.pending) << "no exception pending";
+        EXPECT_EQ(failure.exceptionClass, jnihost::classes::kDrovixIntegrationException);
+        EXPECT_EQ(failure.code, code);
+        EXPECT_EQ(failure.texts, texts);
+    }
+    void logoffOn(jobject receiver, JavaFailure& failure) {
+        vm.call<void>(*dll, DROVIX_EXPORT("native_1logoff"), receiver);
+        failure = takeFailure();
+    }
+    void expectNoFailure() {
+        JavaFailure failure = takeFailure();
+        EXPECT_FALSE(failure.pending) << "code " << failure.code << " " << failure.exceptionClass;
+    }
+
+    ProcessStateGuard guard;
+    StandInServer server;
+    jnihost::JniHost vm;
+    std::unique_ptr<jnihost::Library> dll;
+    jobject self = nullptr;
+    jclass cls = nullptr;
+};
+
+// ---------------------------------------------------------------- discovery and load-time set-up
+
+TEST_F(DrovixNative, NeitherKeyNorVariable) {
+    load(nullptr);
+    EXPECT_EQ(isInstalled(), JNI_FALSE);
+    jstring dir = installDir();
+    ASSERT_NE(dir, nullptr);
+    EXPECT_EQ(vm.stringUtf8(dir), "");
+    EXPECT_TRUE(samePath(currentDirectory(), guard.directory()));
+    expectNoFailure();
+}
+
+TEST_F(DrovixNative, KeyAndVariable) {
+    markInstalled(true);
+    load(fullHome().c_str());
+    EXPECT_EQ(isInstalled(), JNI_TRUE);
+    EXPECT_EQ(vm.stringUtf8(installDir()), fullHome()) << "returned as the environment holds it";
+    EXPECT_TRUE(samePath(currentDirectory(), fullHome())) << currentDirectory();
+}
+
+TEST_F(DrovixNative, VariableEndingInABackslashIsReturnedAsItIs) {
+    load((fullHome() + "\\").c_str());
+    EXPECT_EQ(isInstalled(), JNI_FALSE);
+    EXPECT_EQ(vm.stringUtf8(installDir()), fullHome() + "\\");
+    EXPECT_TRUE(samePath(currentDirectory(), fullHome())) << currentDirectory();
+}
+
+TEST_F(DrovixNative, KeyWithoutVariableAnswersIndependently) {
+    markInstalled(true);
+    load(nullptr);
+    EXPECT_EQ(isInstalled(), JNI_TRUE);
+    EXPECT_EQ(vm.stringUtf8(installDir()), "");
+}
+
+TEST_F(DrovixNative, HomeWithoutAnyBackslashIsARelativeDirectory) {
+    SetCurrentDirectoryA(emptyHome().c_str());
+    CreateDirectoryA("Tool", nullptr);
+    load("Tool");
+    EXPECT_TRUE(samePath(currentDirectory(), emptyHome() + "\\Tool")) << currentDirectory();
+    EXPECT_EQ(vm.stringUtf8(installDir()), "Tool");
+}
+
+TEST_F(DrovixNative, OverlongVariableCountsAsUnset) {
+    load(("C:\\" + std::string(300, 'x')).c_str());
+    EXPECT_EQ(vm.stringUtf8(installDir()), "");
+    EXPECT_TRUE(samePath(currentDirectory(), guard.directory()));
+}
+
+// ---------------------------------------------------------------- COM entry per thread
+
+TEST_F(DrovixNative, ThreadsStartedAfterTheLoadAreEnteredIntoCom) {
+    HANDLE running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    JavaFailure before;
+    HRESULT beforeInit = E_FAIL;
+    jobject shared = nullptr;
+    std::thread earlier([&] {
+        SetEvent(running);
+        WaitForSingleObject(go, 30000);
+        logoffOn(shared, before);
+        beforeInit = CoInitialize(nullptr);
+        if (SUCCEEDED(beforeInit)) CoUninitialize();
+    });
+    // Only a thread that runs its own code has had its start-up notifications:
+    // one merely created could still be told of the library once it is loaded.
+    EXPECT_EQ(WaitForSingleObject(running, 30000), WAIT_OBJECT_0);
+    CloseHandle(running);
+    load(fullHome().c_str());
+    shared = vm.newGlobalRef(self);
+    SetEvent(go);
+    earlier.join();
+    CloseHandle(go);
+
+    JavaFailure after;
+    HRESULT afterInit = E_FAIL;
+    std::thread later([&] {
+        logoffOn(shared, after);
+        afterInit = CoInitialize(nullptr);
+        if (SUCCEEDED(afterInit)) CoUninitialize();
+    });
+    later.join();
+
+    // The thread that existed before the load is not in COM: no object for it.
+    EXPECT_TRUE(before.pending);
+    EXPECT_EQ(before.code, 3);
+    EXPECT_EQ(beforeInit, S_OK);
+    EXPECT_FALSE(after.pending) << after.code;
+    EXPECT_EQ(afterInit, S_FALSE);
+    HRESULT loadingThread = CoInitialize(nullptr);
+    EXPECT_EQ(loadingThread, S_FALSE);
+    if (SUCCEEDED(loadingThread)) CoUninitialize();
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff",
+                                                               "Invoke Logoff()"}));
+    vm.deleteRef(shared);
+}
+
+// ---------------------------------------------------------------- session operations
+
+TEST_F(DrovixNative, FirstOperationCreatesTheObjectAndUnloadReleasesIt) {
+    const long created = server.objectsCreated();
+    load(fullHome().c_str());
+    loginAndLaunch(str("proj"), nullptr, str(""), true, str("extra"));
+    expectNoFailure();
+    logoff();
+    expectNoFailure();
+    EXPECT_EQ(server.objectsCreated(), created + 1);
+    EXPECT_EQ(server.takeJournal(),
+              (std::vector<std::string>{
+                  "CreateInstance",
+                  "GetIDsOfNames LoginToProject",
+                  "Invoke LoginToProject(BSTR:\"proj\", BSTR:null, BSTR:\"\", I4:1, BSTR:\"extra\")",
+                  "GetIDsOfNames Logoff",
+                  "Invoke Logoff()",
+              }));
+    EXPECT_EQ(server.objectsAlive(), 1);
+    unload();
+    EXPECT_EQ(server.objectsAlive(), 0);
+    EXPECT_EQ(server.takeJournal(), std::vector<std::string>{"Released in COM"});
+}
+
+TEST_F(DrovixNative, LoginFlagFalseArrivesAsZeroAndArgumentsKeepTheirOrder) {
+    load(fullHome().c_str());
+    loginAndLaunch(str("a"), str("b"), str("c"), false, nullptr);
+    expectNoFailure();
+    std::vector<std::string> journal = server.takeJournal();
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_EQ(journal[2], "Invoke LoginToProject(BSTR:\"a\", BSTR:\"b\", BSTR:\"c\", I4:0, BSTR:null)");
+}
+
+TEST_F(DrovixNative, FailedCreationIsCode3AndIsRetried) {
+    load(fullHome().c_str());
+    server.failCreation(true);
+    logoff();
+    expectFailure(3, {kProgId});
+    loginAndLaunch(str("a"), str("b"), str("c"), false, str("e"));
+    expectFailure(3, {kProgId});
+    server.failCreation(false);
+    logoff();
+    expectNoFailure();
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance refused", "CreateInstance refused",
+                                                               "CreateInstance", "GetIDsOfNames Logoff",
+                                                               "Invoke Logoff()"}));
+}
+
+TEST_F(DrovixNative, UnknownMethodIsCode4) {
+    load(fullHome().c_str());
+    server.forgetMethod(L"LoginToProject");
+    loginAndLaunch(str("a"), str("b"), str("c"), true, str("e"));
+    expectFailure(4, {kProgId, "LoginToProject"});
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance", "GetIDsOfNames LoginToProject"}));
+}
+
+TEST_F(DrovixNative, LoginAndLogoffContactNoWindow) {
+    load(fullHome().c_str());
+    server.raiseOn(L"Logoff", L"Not logged in");
+    logoff();
+    expectFailure(5, {"Not logged in"});
+    // The description travels as ANSI text and reaches Java as the same characters.
+    const wchar_t description[] = L"Pr\u00fcfung l\u00e4uft";
+    char ansi[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, description, -1, ansi, sizeof ansi, nullptr, nullptr);
+    wchar_t roundTrip[64] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, roundTrip, 64);
+    char utf8[128] = {};
+    WideCharToMultiByte(CP_UTF8, 0, roundTrip, -1, utf8, sizeof utf8, nullptr, nullptr);
+    server.raiseOn(L"Logoff", description);
+    logoff();
+    expectFailure(5, {utf8});
+    EXPECT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
+}
+
+TEST_F(DrovixNative, LoginAndHighlightContactNothing) {
+    const long created = server.objectsCreated();
+    load(fullHome().c_str());
+    EXPECT_EQ(vm.call<jint>(*dll, DROVIX_EXPORT("native_1login"), self, str("p"), str("u"), str("w")), 0);
+    expectNoFailure();
+    vm.call<void>(*dll, DROVIX_EXPORT("native_1highlightScript"), self, str("s"), static_cast<jint>(3),
+                  static_cast<jint>(4));
+    expectNoFailure();
+    EXPECT_EQ(server.objectsCreated(), created);
+    EXPECT_TRUE(server.takeJournal().empty());
+    EXPECT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
+}
+
+// ---------------------------------------------------------------- script operations and the tool's library
+
+TEST_F(DrovixNative, MissingLibraryIsCode1AndNothingIsCalled) {
+    load(emptyHome().c_str());
+    playback(str("s"), str("a"));
+    expectFailure(1, {"kvxsys.dll"});
+    openScript(str("s"));
+    expectFailure(1, {"kvxsys.dll"});
+    EXPECT_TRUE(server.takeJournal().empty());
+}
+
+TEST_F(DrovixNative, MissingFunctionIsCode1WithItsName) {
+    load(lackingHome().c_str());
+    openScript(str("s"));
+    expectFailure(1, {"kvxsys.dll", "ExecApplication"});
+    playback(str("s"), str("a"));
+    expectFailure(1, {"kvxsys.dll", "ExecApplication"});
+    EXPECT_TRUE(server.takeJournal().empty());
+}
+
+TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
+    OwnWindow window;
+    {
+        // The test holds the library the bridge will load by name, and tells it
+        // to report this window at once.
+        HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
+        ASSERT_NE(kvxsys, nullptr);
+        LoadedKvxsys().answerFrom(1, window.handle());
+        load(fullHome().c_str());
+        server.raiseOn(L"ExecuteScriptEx", L"Script failed");
+        playback(str("Script1"), nullptr);
+        expectFailure(5, {"Script failed"});
+        server.raiseOn(L"OpenScript", L"Script not found");
+        openScriptLong(str("Script2"), 42);
+        expectFailure(5, {"Script not found"});
+        EXPECT_EQ(LoadedKvxsys().findCount(), 2);
+        LoadedKvxsys().reset();
+        unload();
+        FreeLibrary(kvxsys);
+    }
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{
+                                        "CreateInstance",
+                                        "GetIDsOfNames ExecuteScriptEx",
+                                        "Invoke ExecuteScriptEx(BSTR:\"Script1\", BSTR:null)",
+                                        "GetIDsOfNames OpenScript",
+                                        "Invoke OpenScript(BSTR:\"Script2\")",
+                                        "Released in COM",
+                                    }));
+}
+
+TEST_F(DrovixNative, PlaybackWaitsForTheWindowWithoutBringingItForward) {
+    OwnWindow window(true);
+    HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
+    ASSERT_NE(kvxsys, nullptr);
+    LoadedKvxsys().answerFrom(4, window.handle());
+    load(fullHome().c_str());
+    const DWORD start = GetTickCount();
+    playback(str("Script1"), str("x=1"));
+    const DWORD elapsed = GetTickCount() - start;
+    expectNoFailure();
+    EXPECT_EQ(LoadedKvxsys().findCount(), 4);
+    EXPECT_GE(elapsed, 2900u) << "three sleeps of a second";
+    EXPECT_TRUE(IsIconic(window.handle()));
+    LoadedKvxsys().reset();
+    unload();
+    FreeLibrary(kvxsys);
+    std::vector<std::string> journal = server.takeJournal();
+    ASSERT_EQ(journal.size(), 4u);
+    EXPECT_EQ(journal[2], "Invoke ExecuteScriptEx(BSTR:\"Script1\", BSTR:\"x=1\")");
+}
+
+TEST_F(DrovixNative, OpenAndPlaybackWaitForTheToolsWindowAndRestoreIt) {
+    ToolProgram tool(2500, true);
+    load(fullHome().c_str());
+    tool.go();
+    const DWORD start = GetTickCount();
+    openScript(str("Main"));
+    const DWORD elapsed = GetTickCount() - start;
+    expectNoFailure();
+    LoadedKvxsys kvxsys;
+    ASSERT_TRUE(kvxsys.loaded());
+    EXPECT_EQ(kvxsys.findCount(), 4) << "found after " << elapsed << " ms";
+    EXPECT_GE(elapsed, 2500u);
+    HWND window = tool.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsIconic(window)) << "the minimized window is restored";
+    EXPECT_EQ(GetForegroundWindow(), window);
+
+    // The window is there now: one search each.
+    playback(str("Main"), str("args"));
+    expectNoFailure();
+    EXPECT_EQ(kvxsys.findCount(), 5);
+    openScriptLong(str("Other"), 42);
+    expectNoFailure();
+    EXPECT_EQ(kvxsys.findCount(), 6);
+    EXPECT_EQ(kvxsys.lastNumber(), 1);
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{
+                                        "CreateInstance",
+                                        "GetIDsOfNames OpenScript",
+                                        "Invoke OpenScript(BSTR:\"Main\")",
+                                        "GetIDsOfNames ExecuteScriptEx",
+                                        "Invoke ExecuteScriptEx(BSTR:\"Main\", BSTR:\"args\")",
+                                        "GetIDsOfNames OpenScript",
+                                        "Invoke OpenScript(BSTR:\"Other\")",
+                                    }));
+}
+
+// The one real-time run of the full window search; the others drive it through
+// the wait's clock in the direct tests.
+TEST_F(DrovixNative, OpenScriptWaitsAboutAMinuteForAWindowThatNeverComesThenOpensAllTheSame) {
+    load(fullHome().c_str());
+    const DWORD start = GetTickCount();
+    openScript(str("Late"));
+    const DWORD elapsed = GetTickCount() - start;
+    expectNoFailure();
+    EXPECT_EQ(LoadedKvxsys().findCount(), 61);
+    EXPECT_GE(elapsed, 59500u);
+    EXPECT_LT(elapsed, 90000u);
+    std::vector<std::string> journal = server.takeJournal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.back(), "Invoke OpenScript(BSTR:\"Late\")");
+}
+
+}  // namespace
