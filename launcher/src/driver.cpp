@@ -10,8 +10,9 @@
 namespace stelvo {
 namespace {
 
-void logInstalledAndExpected(LauncherSettings& s) {
-    logLine(s, "\nInstalled Agent Info\n");
+// `title` differs between the first discovery and the one after an install.
+void logInstalledAndExpected(LauncherSettings& s, const char* title) {
+    logLine(s, "%s", title);
     logLine(s, "%s", kBanner);
     logLine(s, "refVersion: (%s)\n", s.refVersion.c_str());
     logLine(s, "refLocation: (%s)\n", s.refLocation.c_str());
@@ -147,7 +148,7 @@ int runLauncher(LauncherSettings& s, Platform& platform, int argc, const char* c
 
     resolveSettings(s, platform);
     discoverAgent(s, platform);
-    logInstalledAndExpected(s);
+    logInstalledAndExpected(s, "\nInstalled Agent Info\n");
 
     if (!isAgentAcceptable(s)) {
         logLine(s, "Agent is not installed.  Prepare to install.\n");
@@ -157,14 +158,7 @@ int runLauncher(LauncherSettings& s, Platform& platform, int argc, const char* c
         if (runInstaller(s, platform, exitCode) == InstallOutcome::Ended) return exitCode;
 
         discoverAgent(s, platform);
-        logLine(s, "\nInstalled Agent Info (after install agent) \n");
-        logLine(s, "%s", kBanner);
-        logLine(s, "refVersion: (%s)\n", s.refVersion.c_str());
-        logLine(s, "refLocation: (%s)\n", s.refLocation.c_str());
-        logLine(s, "\nExpected Agent Info\n");
-        logLine(s, "%s", kBanner);
-        logLine(s, "refVersion: (%s)\n", s.refVersion.c_str());
-        logLine(s, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
+        logInstalledAndExpected(s, "\nInstalled Agent Info (after install agent) \n");
         if (!isAgentAcceptable(s)) {
             logLine(s, "Correct agent cannot be found \n");
             showErrorBox(s, platform, kMsgVersionNotFound, s.iniManagerVersion.str());

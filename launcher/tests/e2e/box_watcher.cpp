@@ -39,8 +39,11 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM param) {
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
     if (std::wstring(className) != L"#32770") return TRUE;
+    // A dialog is shown only after its initialisation has set the title and the
+    // text; before that the controls may exist with nothing in them yet.
+    if (!::IsWindowVisible(window)) return TRUE;
     HWND textControl = ::GetDlgItem(window, 0xFFFF);
-    if (textControl == nullptr) return TRUE;  // not fully made yet
+    if (textControl == nullptr) return TRUE;
     SeenBox box;
     box.title = windowText(window);
     box.text = windowText(textControl);

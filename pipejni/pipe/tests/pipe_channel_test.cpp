@@ -57,9 +57,18 @@ TEST(PipeChannel, ClientBeforeTheWaitIsReportedConnected) {
 TEST(PipeChannel, ClientClosingWithoutWritingEndsEveryReadEmpty) {
     const std::string name = UniqueName("closes");
     TAVRO::CNamedPipe server(name.c_str());
+    // The client closes only once the server has seen it: a client that is gone
+    // before the wait begins makes the wait fail (ERROR_NO_DATA), a different case.
+    std::promise<void> seen;
     std::future<void> client;
-    OnThread([&] { TAVRO::CNamedPipeClient c(name.c_str()); }, client);
+    OnThread(
+        [&] {
+            TAVRO::CNamedPipeClient c(name.c_str());
+            seen.get_future().wait_for(std::chrono::seconds(30));
+        },
+        client);
     EXPECT_EQ(server.WaitForConnection(), 1);
+    seen.set_value();
     Finish(client);
     for (int i = 0; i < 2; ++i) {
         unsigned long length = 99;
