@@ -74,6 +74,7 @@ struct Frame {
     std::vector<Ref*> refs;
     bool native = false;  // pushed by `call` (true) or by PushLocalFrame (false, also native)
     int capacity = 16;
+    int live = 0;  // refs still alive: keeps the peak count cheap in long loops
 };
 
 struct Buffer {
@@ -95,6 +96,18 @@ struct ThreadState {
     std::vector<std::size_t> nativeFrameBase;  // frames.size() at each `call`
     int localPeak = 0;
 };
+
+// Marks a reference dead (deleted); a local one leaves its frame's live count.
+inline void retireRef(Ref* r) {
+    if (!r->alive) return;
+    r->alive = false;
+    if (r->kind != RefKind::Local || r->thread == nullptr) return;
+    for (Frame& f : r->thread->frames)
+        if (f.id == r->frame) {
+            --f.live;
+            break;
+        }
+}
 
 struct JniHost::State {
     State& st{*this};  // lets the VM's own functions read as vm.st.<member>

@@ -261,7 +261,7 @@ void deleteOfKind(Ctx& c, jobject ref, RefKind kind, const char* kindName) {
         c.fail(std::string("not a ") + kindName + " reference");
         return;
     }
-    r->alive = false;
+    retireRef(r);
 }
 
 void JNICALL DeleteGlobalRef(JNIEnv* env, jobject ref) {

@@ -276,10 +276,11 @@ Ref* Vm::makeRef(RefKind kind, Object* obj, ThreadState* ts) {
         Frame& top = ts->frames.back();
         ref->frame = top.id;
         top.refs.push_back(raw);
+        ++top.live;
         int live = 0;
         for (std::size_t f = ts->nativeFrameBase.empty() ? ts->frames.size() : ts->nativeFrameBase.front();
              f < ts->frames.size(); ++f)
-            for (Ref* r : ts->frames[f].refs) live += r->alive ? 1 : 0;
+            live += ts->frames[f].live;
         ts->localPeak = std::max(ts->localPeak, live);
     }
     st.refSet.insert(raw);
@@ -731,7 +732,7 @@ void JniHost::deleteRef(jobject ref) {
     if (ref == nullptr) return;
     Object* o = nullptr;
     if (!t.vm.resolve(t.ts, ref, "test code, deleteRef", o)) return;
-    reinterpret_cast<Ref*>(ref)->alive = false;
+    retireRef(reinterpret_cast<Ref*>(ref));
 }
 
 RefKind JniHost::refKind(jobject ref) {
