@@ -16,5 +16,8 @@ actual=$(unzip -Z1 "$archive" | sort)
 [ "$actual" = "$expected" ] || { echo "FAIL archive holds:"; echo "$actual"; exit 1; }
 mkdir "$out/x" && (cd "$out/x" && unzip -q "$archive")
 (cd "$out/x/$name" && sha256sum --quiet -c SHA256SUMS) || { echo "FAIL checksums"; exit 1; }
+# The archived binaries are the ones the tests ran (and read the versions of).
 cmp "$out/x/$name/stelvo.exe" "$src/build/windows/launcher/stelvo.exe"
+cmp "$out/x/$name/tavrodvxjni.dll" "$src/build/windows/pipejni/tavrodvxjni.dll"
+cmp "$out/x/$name/tavroos.dll" "$src/build/windows/osjni/tavroos.dll"
 echo "ok   $name.zip holds the six files and its checksums verify"
