@@ -16,6 +16,7 @@
 #include "tavroos/kestrum.h"
 #include "tavroos/queries.h"
 #include "mirravon_test/wine_paths.h"
+#include "mirravon_test/win32_test_support.h"
 
 namespace {
 
@@ -23,16 +24,7 @@ namespace {
 #define WIN_EXPORT(name) \
     "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_" name
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using mirravon_test::Now;
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 

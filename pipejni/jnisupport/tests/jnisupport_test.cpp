@@ -9,22 +9,14 @@
 #include "jnisupport/java_object.h"
 #include "jnisupport/java_string.h"
 #include "mirravon_test/wine_paths.h"
+#include "mirravon_test/win32_test_support.h"
 
 namespace {
 
 using jnihost::classes::kDrovixIntegrationException;
 std::string g_probePath;
 
-std::string SystemTextOf(DWORD code) {
-    char* raw = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                     reinterpret_cast<LPSTR>(&raw), 0, nullptr);
-    std::string text = n ? std::string(raw, n) : std::string();
-    ::LocalFree(raw);
-    return text;
-}
+using mirravon_test::SystemTextOf;
 
 // Wrappers and text, called directly with the calling thread's JNIEnv.
 class TextTest : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "mirravon_test/win32_test_support.h"
 #include "pipe/named_pipe.h"
 
 namespace {
@@ -107,16 +108,7 @@ HANDLE ConnectWhenThere(const Variant& v, const std::string& name) {
     return v.connect(name.c_str());
 }
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using mirravon_test::Now;
 
 // The child: an echo server for "rtt N", a sink for "thr N", until "end".
 int Child(const std::string& base) {

@@ -9,6 +9,7 @@
 
 #include "jnihost/jni_host.h"
 #include "mirravon_test/wine_paths.h"
+#include "mirravon_test/win32_test_support.h"
 
 namespace {
 
@@ -20,16 +21,7 @@ std::string g_dllPath;
 #define PIPE(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_" #name
 #define CLIENT(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_" #name
 
-std::string SystemTextOf(DWORD code) {
-    char* raw = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                     reinterpret_cast<LPSTR>(&raw), 0, nullptr);
-    std::string text = n ? std::string(raw, n) : std::string();
-    ::LocalFree(raw);
-    return text;
-}
+using mirravon_test::SystemTextOf;
 
 class PipeBindings : public ::testing::Test {
 protected:

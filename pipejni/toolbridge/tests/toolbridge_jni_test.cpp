@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "standin_support.h"
+#include "test_window.h"
 
 using namespace toolbridge_test;
 
@@ -40,41 +41,6 @@ struct JavaFailure {
     std::string exceptionClass;
     int code = 0;
     std::vector<std::string> texts;
-};
-
-// A window of this process that the stand-in "kvxsys.dll" can be told to report.
-class OwnWindow {
-public:
-    explicit OwnWindow(bool minimized = false) {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, ready, minimized] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = DefWindowProcA;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "ToolbridgeJniTestWindow";
-            RegisterClassA(&wc);
-            m_window = CreateWindowExA(0, wc.lpszClassName, "test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                       nullptr, wc.hInstance, nullptr);
-            m_threadId = GetCurrentThreadId();
-            ShowWindow(m_window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-            DestroyWindow(m_window);
-        });
-        EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
-        CloseHandle(ready);
-    }
-    ~OwnWindow() {
-        PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-    }
-    HWND handle() const { return m_window; }
-
-private:
-    std::thread m_thread;
-    HWND m_window = nullptr;
-    DWORD m_threadId = 0;
 };
 
 // The stand-in kvdrovix.exe, started at once; its window comes `delayMs` after go().
@@ -402,7 +368,7 @@ TEST_F(DrovixNative, MissingFunctionIsCode1WithItsName) {
 }
 
 TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
-    OwnWindow window;
+    TestWindow window;
     {
         // The test holds the library the bridge will load by name, and tells it
         // to report this window at once.
@@ -432,7 +398,7 @@ TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
 }
 
 TEST_F(DrovixNative, PlaybackWaitsForTheWindowWithoutBringingItForward) {
-    OwnWindow window(true);
+    TestWindow window(true);
     HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
     ASSERT_NE(kvxsys, nullptr);
     LoadedKvxsys().answerFrom(4, window.handle());

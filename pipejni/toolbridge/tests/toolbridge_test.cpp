@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "standin_support.h"
+#include "test_window.h"
 #include "tool_error_check.h"
 #include "toolbridge/drovix_automation.h"
 #include "toolbridge/ktx_system_library.h"
@@ -253,41 +254,6 @@ class RecordingClock final : public WaitClock {
 public:
     void Sleep(DWORD ms) override { sleeps.push_back(ms); }
     std::vector<DWORD> sleeps;
-};
-
-// A top-level window of this process, with its own message thread.
-class TestWindow {
-public:
-    explicit TestWindow(bool minimized) {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, minimized, ready] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = DefWindowProcA;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "ToolbridgeTestWindow";
-            RegisterClassA(&wc);
-            m_window = CreateWindowExA(0, "ToolbridgeTestWindow", "test", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
-                                       nullptr, nullptr, wc.hInstance, nullptr);
-            m_threadId = GetCurrentThreadId();
-            if (m_window) ShowWindow(m_window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-            if (m_window) DestroyWindow(m_window);
-        });
-        EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
-        CloseHandle(ready);
-    }
-    ~TestWindow() {
-        PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-    }
-    HWND handle() const { return m_window; }
-
-private:
-    std::thread m_thread;
-    HWND m_window = nullptr;
-    DWORD m_threadId = 0;
 };
 
 class WindowWait : public ::testing::Test {
