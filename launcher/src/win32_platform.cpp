@@ -1,5 +1,6 @@
 #include "win32_platform.h"
 
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "stelvo/utf8.h"
 
@@ -49,23 +50,14 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
 
 RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                               std::string& data) {
-    mirravon::unique_hkey opened;
+    mirravon::RegistryKey opened;
     HKEY hive = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
-    // The value may grow between asking its size and reading it: ask again then.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD size = 0;
-        if (::RegQueryValueExA(opened.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-            return RegistryRead::ValueAbsent;
-        std::vector<BYTE> buffer(size);
-        const LONG status =
-            ::RegQueryValueExA(opened.get(), name.c_str(), nullptr, nullptr, buffer.data(), &size);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) return RegistryRead::ValueAbsent;
-        data.assign(reinterpret_cast<const char*>(buffer.data()), size);
-        return RegistryRead::Read;
-    }
-    return RegistryRead::ValueAbsent;
+    if (opened.Open(hive, key.c_str(), KEY_READ) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
+    std::vector<BYTE> bytes;
+    if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)
+        return RegistryRead::ValueAbsent;
+    data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return RegistryRead::Read;
 }
 
 FileKind Win32Platform::fileKind(const std::string& path) {
