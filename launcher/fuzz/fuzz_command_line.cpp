@@ -1,7 +1,12 @@
-// The command-line reader over arguments split at NUL bytes, then the resolution.
+// The command-line reader over arguments split at NUL bytes, then the
+// resolution. The same bytes are also the string-table block that a help
+// option's usage box is drawn from, and each of its slots is walked.
 #include "fuzz_platform.h"
+#include "stelvo/command_line.h"
 #include "stelvo/launcher_settings.h"
+#include "stelvo/messages.h"
 
+#include <cstring>
 #include <vector>
 
 using namespace stelvo;
@@ -22,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& a : args) argv.push_back(a.c_str());
 
     stelvo_fuzz::FuzzPlatform platform;
+    platform.block.assign(size / 2, u'\0');
+    if (!platform.block.empty()) std::memcpy(&platform.block[0], data, platform.block.size() * 2);
+    for (unsigned id = 0; id < kStringTableSlots; ++id) {
+        std::u16string text;
+        if (stringTableText(platform.block, id, text))
+            stelvo_fuzz::require(!text.empty() && text.size() < platform.block.size() &&
+                                 platform.block.find(text) != std::u16string::npos);
+    }
     LauncherSettings s;
     s.launcherDir.assign("C:\\img\\");
     if (!parseCommandLine(s, platform, static_cast<int>(argv.size()), argv.data())) return 0;

@@ -4,9 +4,9 @@
 
 namespace stelvo_fuzz {
 
-bool FuzzPlatform::messageText(unsigned, std::u16string& text) {
-    text = u"%s [-h]";
-    return true;
+FuzzPlatform::FuzzPlatform() {
+    const std::u16string usage = u"%s [-h]";
+    for (unsigned slot = 0; slot < stelvo::kStringTableSlots; ++slot) block += char16_t(usage.size()) + usage;
 }
 
 void FuzzPlatform::messageBox(const std::u16string& text, const std::u16string& title, unsigned) {

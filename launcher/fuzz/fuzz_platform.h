@@ -1,4 +1,5 @@
-// A platform for the fuzz targets: no files, no registry, every program missing.
+// A platform for the fuzz targets: no files, no registry, every program missing;
+// every string-table block is `block`.
 #pragma once
 
 #include "stelvo/platform.h"
@@ -9,6 +10,9 @@ namespace stelvo_fuzz {
 
 class FuzzPlatform : public stelvo::Platform {
 public:
+    FuzzPlatform();
+
+    std::u16string block;  // "%s [-h]" in every slot unless a target sets it
     bool isUserAnAdmin() override { return false; }
     bool pathIsRelative(const std::string& path) override {
         return !(!path.empty() && path[0] == '\\') && !(path.size() >= 2 && path[1] == ':');
@@ -36,7 +40,11 @@ public:
         return true;
     }
     std::string ansiToUtf8(const std::string& text) override { return text; }
-    bool messageText(unsigned, std::u16string& text) override;
+    unsigned short userLanguage() override { return 0x0409; }
+    bool stringTableBlock(unsigned, unsigned short, std::u16string& units) override {
+        units = block;
+        return true;
+    }
     void messageBox(const std::u16string& text, const std::u16string& title, unsigned) override;
     long runAndWait(const std::string&, const std::string&) override { return -1; }
     bool startProcess(const std::string&, const std::string&) override { return false; }

@@ -29,21 +29,19 @@ int toNumber(std::string_view text) {
 void readRegistryInto(Platform& platform, RegistryRoot root, const std::string& key, const char* name,
                       ReferenceText& out) {
     std::string data;
-    switch (platform.readRegistryValue(root, key, name, data)) {
-    case RegistryRead::KeyNotOpened:
-        return;
-    case RegistryRead::ValueAbsent:
-        out.clear();
-        return;
-    case RegistryRead::Read:
-        out.clear();
-        // Room for 255 bytes with the terminator: a longer value stays empty.
-        if (data.size() < kRegistryValueRoom) out.assign(data);
-        return;
-    }
+    const RegistryRead read = platform.readRegistryValue(root, key, name, data);
+    if (read == RegistryRead::KeyNotOpened) return;
+    out.clear();
+    if (read == RegistryRead::Read) out.assign(registryValueText(data));
 }
 
 }  // namespace
+
+std::string_view registryValueText(std::string_view data) {
+    if (data.size() > kRegistryValueRoom) return {};
+    const std::string_view text = data.substr(0, data.find('\0'));
+    return text.size() < kRegistryValueRoom ? text : std::string_view();
+}
 
 VersionParts parseVersion(std::string_view text) {
     VersionParts parts;
@@ -87,7 +85,7 @@ void discoverAgent(LauncherSettings& s, Platform& platform) {
     logLine(s, "%s", kBanner);
     logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
-    if (s.isDebug == 1 && s.log.isOpen()) logLine(s, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
+    if (isLogging(s)) logLine(s, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
     logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
 
     if (!s.iniManagerLocationKey.empty()) {

@@ -1,6 +1,7 @@
 #include "stelvo/driver.h"
 
 #include "stelvo/agent.h"
+#include "stelvo/command_line.h"
 #include "stelvo/command_lines.h"
 #include "stelvo/messages.h"
 #include "stelvo/path_helpers.h"

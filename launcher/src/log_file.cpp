@@ -1,5 +1,7 @@
 #include "stelvo/log_file.h"
 
+#include "stelvo/launcher_settings.h"
+
 #include <vector>
 
 namespace stelvo {
@@ -32,6 +34,16 @@ void LogFile::vwrite(const char* format, va_list args) {
         std::fwrite(text.data(), 1, static_cast<std::size_t>(needed), m_file.get());
         std::fflush(m_file.get());
     }
+}
+
+bool isLogging(const LauncherSettings& s) { return s.isDebug == 1 && s.log.isOpen(); }
+
+void logLine(LauncherSettings& s, const char* format, ...) {
+    if (!isLogging(s)) return;
+    va_list args;
+    va_start(args, format);
+    s.log.vwrite(format, args);
+    va_end(args);
 }
 
 }  // namespace stelvo

@@ -4,9 +4,6 @@
 #include "stelvo/path_helpers.h"
 #include "stelvo/text_lines.h"
 
-#include <cstdarg>
-#include <cstring>
-
 namespace stelvo {
 namespace {
 
@@ -65,14 +62,6 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
 bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
 bool isFalseWord(std::string_view text) { return equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no"); }
 
-void logLine(LauncherSettings& s, const char* format, ...) {
-    if (s.isDebug != 1 || !s.log.isOpen()) return;
-    va_list args;
-    va_start(args, format);
-    s.log.vwrite(format, args);
-    va_end(args);
-}
-
 void parseSettingsText(LauncherSettings& s, std::string_view text) {
     s.iniInstallerArgs.clear();
     s.iniManagerArgs.clear();
@@ -113,53 +102,6 @@ bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string
         return false;
     }
     parseSettingsText(s, content);
-    return true;
-}
-
-bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {
-    enum class State { Normal, InstallerArgs, ManagerArgs } state = State::Normal;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i] ? argv[i] : "";
-        if (state != State::Normal) {
-            if (arg == "-installerArgs") state = State::InstallerArgs;
-            else if (arg == "-managerArgs") state = State::ManagerArgs;
-            else if (state == State::InstallerArgs) s.argInstallerArgs.append(arg);
-            else s.argManagerArgs.append(arg);
-            continue;
-        }
-        if (arg == "-help" || arg == "-?" || arg == "/help" || arg == "/?") {
-            showUsage(s, platform);
-            return false;
-        }
-        const bool hasValue = i + 1 < argc;
-        const std::string_view value = hasValue && argv[i + 1] ? argv[i + 1] : "";
-        // A value that does not fit its field is refused: the option counts as not given.
-        if (arg == "-input") {
-            if (hasValue) {
-                s.argInputFile.assign(value);
-                ++i;
-            }
-        } else if (arg == "-appDataLocation") {
-            if (hasValue) {
-                s.argAppDataLocation.assign(value);
-                ++i;
-            }
-        } else if (arg == "-log") {
-            // A log file name that does not fit is refused: logging stays off.
-            if (hasValue && s.argLogFile.assign(value)) s.isDebug = 1;
-            if (hasValue) ++i;
-        } else if (arg == "-silent") {
-            s.argIsSilent = 1;
-        } else if (arg == "-wait") {
-            s.isWait = 1;
-        } else if (arg == "-isAdmin") {
-            s.argIsUserAdmin = 1;
-        } else if (arg == "-installerArgs") {
-            state = State::InstallerArgs;
-        } else if (arg == "-managerArgs") {
-            state = State::ManagerArgs;
-        }
-    }
     return true;
 }
 

@@ -1,6 +1,8 @@
 #include "win32_platform.h"
 
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
+#include "stelvo/utf8.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -48,17 +50,13 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
 
 RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                               std::string& data) {
-    mirravon::unique_hkey opened;
+    mirravon::RegistryKey opened;
     HKEY hive = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (::RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
-    BYTE buffer[kRegistryValueRoom];
-    DWORD size = sizeof buffer;
-    if (::RegQueryValueExA(opened.get(), name.c_str(), nullptr, nullptr, buffer, &size) != ERROR_SUCCESS)
+    if (opened.Open(hive, key.c_str(), KEY_READ) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
+    std::vector<BYTE> bytes;
+    if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)
         return RegistryRead::ValueAbsent;
-    const char* text = reinterpret_cast<const char*>(buffer);
-    std::size_t length = 0;
-    while (length < size && text[length] != '\0') ++length;
-    data.assign(text, length);
+    data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return RegistryRead::Read;
 }
 
@@ -108,35 +106,23 @@ std::string Win32Platform::ansiToUtf8(const std::string& text) {
     if (text.empty()) return {};
     const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (units <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &utf8[0], bytes, nullptr, nullptr);
-    return utf8;
+    std::u16string wide(static_cast<std::size_t>(units), u'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(&wide[0]),
+                          units);
+    return utf16ToUtf8(wide);
 }
 
-bool Win32Platform::messageText(unsigned id, std::u16string& text) {
-    const LANGID language = ::GetUserDefaultLangID();
-    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(id / 16 + 1), language);
+unsigned short Win32Platform::userLanguage() { return ::GetUserDefaultLangID(); }
+
+bool Win32Platform::stringTableBlock(unsigned block, unsigned short language, std::u16string& units) {
+    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(block), language);
     if (found == nullptr) return false;
     HGLOBAL loaded = ::LoadResource(nullptr, found);
     if (loaded == nullptr) return false;
-    const auto* units = static_cast<const WORD*>(::LockResource(loaded));
-    if (units == nullptr) return false;
-    const WORD* end = units + ::SizeofResource(nullptr, found) / sizeof(WORD);
-    for (unsigned slot = 0; slot < 16 && units < end; ++slot) {
-        const WORD length = *units++;
-        if (length > end - units) return false;
-        if (slot == id % 16) {
-            if (length == 0) return false;
-            text.assign(reinterpret_cast<const char16_t*>(units), length);
-            return true;
-        }
-        units += length;
-    }
-    return false;
+    const auto* data = static_cast<const char16_t*>(::LockResource(loaded));
+    if (data == nullptr) return false;
+    units.assign(data, ::SizeofResource(nullptr, found) / sizeof(char16_t));
+    return true;
 }
 
 void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {

@@ -18,7 +18,8 @@ public:
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;
     std::string ansiToUtf8(const std::string& text) override;
-    bool messageText(unsigned id, std::u16string& text) override;
+    unsigned short userLanguage() override;
+    bool stringTableBlock(unsigned block, unsigned short language, std::u16string& units) override;
     void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) override;
     long runAndWait(const std::string& program, const std::string& commandLine) override;
     bool startProcess(const std::string& program, const std::string& commandLine) override;

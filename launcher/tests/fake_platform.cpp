@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include "stelvo/messages.h"
+#include "stelvo/utf8.h"
 
 namespace stelvo_test {
 
@@ -46,8 +47,7 @@ RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, const std::strin
     auto it = registry.find({root, key});
     if (it == registry.end()) return RegistryRead::KeyNotOpened;
     auto value = it->second.find(name);
-    if (value == it->second.end() || value->second.size() + 1 > stelvo::kRegistryValueRoom)
-        return RegistryRead::ValueAbsent;
+    if (value == it->second.end()) return RegistryRead::ValueAbsent;
     data = value->second;
     return RegistryRead::Read;
 }
@@ -90,11 +90,20 @@ std::string FakePlatform::ansiToUtf8(const std::string& text) {
     return stelvo::utf16ToUtf8(wide);
 }
 
-bool FakePlatform::messageText(unsigned id, std::u16string& text) {
-    auto it = messages.find(id);
-    if (it == messages.end() || it->second.empty()) return false;
-    text = it->second;
-    return true;
+unsigned short FakePlatform::userLanguage() { return language; }
+
+bool FakePlatform::stringTableBlock(unsigned block, unsigned short lang, std::u16string& units) {
+    if (lang != language || block == 0) return false;
+    units.clear();
+    bool any = false;
+    for (unsigned slot = 0; slot < stelvo::kStringTableSlots; ++slot) {
+        auto it = messages.find((block - 1) * stelvo::kStringTableSlots + slot);
+        const std::u16string text = it == messages.end() ? std::u16string() : it->second;
+        any = any || it != messages.end();
+        units.push_back(static_cast<char16_t>(text.size()));
+        units += text;
+    }
+    return any;
 }
 
 void FakePlatform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {

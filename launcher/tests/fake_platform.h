@@ -41,8 +41,11 @@ public:
     bool currentDirFits = true;
     std::string systemDir = "C:\\windows\\system32";
     std::map<int, std::string> shellFolders;
+    // Each value's data as the system would hand it over.
     std::map<std::pair<RegistryRoot, std::string>, std::map<std::string, std::string>> registry;
-    std::map<unsigned, std::u16string> messages;  // English texts by default
+    // The string tables of the user's language (English texts by default); no other language has any.
+    std::map<unsigned, std::u16string> messages;
+    unsigned short language = 0x0409;
     std::vector<Box> boxes;
     std::vector<Start> starts;
     // Answers each run: given the program and the command line, its exit code.
@@ -62,7 +65,9 @@ public:
     bool systemDirectory(std::string& dir) override;
     // The ANSI code page here is Latin-1.
     std::string ansiToUtf8(const std::string& text) override;
-    bool messageText(unsigned id, std::u16string& text) override;
+    unsigned short userLanguage() override;
+    // The block is made from `messages`; a block none of whose ids is there does not exist.
+    bool stringTableBlock(unsigned block, unsigned short language, std::u16string& units) override;
     void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) override;
     long runAndWait(const std::string& program, const std::string& commandLine) override;
     bool startProcess(const std::string& program, const std::string& commandLine) override;

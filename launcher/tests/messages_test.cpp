@@ -1,6 +1,8 @@
-// Message lookup widths, formatting and the boxes' buffers.
+// Message lookup (the string-table walk, the language, widths), formatting,
+// the transcoder and the boxes' buffers.
 #include "fake_platform.h"
 #include "stelvo/messages.h"
+#include "stelvo/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,31 @@ TEST(Messages, LookedUpTextMustFit255BytesOfUtf8) {
     EXPECT_EQ(loadMessage(p, 2017), "");
 }
 
+TEST(Messages, StringTableWalkFindsTheSlotAndStaysInsideTheBlock) {
+    // Slot 0 "ab", slots 1 to 13 empty, slot 14 "xyz", slot 15 empty.
+    std::u16string block = u"\2ab";
+    block += std::u16string(13, u'\0') + u"\3xyz";
+    block.push_back(u'\0');
+    std::u16string text = u"kept";
+    EXPECT_TRUE(stringTableText(block, 16, text));  // slot 0 of block 2
+    EXPECT_EQ(text, u"ab");
+    EXPECT_TRUE(stringTableText(block, 2014, text));
+    EXPECT_EQ(text, u"xyz");
+    EXPECT_FALSE(stringTableText(block, 15, text));  // an empty slot
+    EXPECT_FALSE(stringTableText(block.substr(0, 18), 14, text));  // the block ends inside slot 14
+    EXPECT_FALSE(stringTableText(block.substr(0, 16), 14, text));  // the block ends before slot 14
+    EXPECT_FALSE(stringTableText(u"\xffff", 0, text));  // a length beyond the block
+    EXPECT_FALSE(stringTableText(u"", 0, text));
+    EXPECT_EQ(text, u"xyz");
+    EXPECT_EQ(messageBlock(2005), 126u);
+}
+
+TEST(Messages, LookupAsksForTheUsersLanguage) {
+    FakePlatform p;
+    p.language = 0x0411;  // the fake holds tables only for the user's language
+    EXPECT_EQ(loadMessage(p, kMsgErrorTitle), "Error");
+}
+
 TEST(Messages, FormatReplacesTheOneConversion) {
     EXPECT_EQ(formatMessage("Return Code=%d", "-1"), "Return Code=-1");
     EXPECT_EQ(formatMessage("%s [-h]", "stelvo"), "stelvo [-h]");
@@ -24,7 +51,7 @@ TEST(Messages, FormatReplacesTheOneConversion) {
     EXPECT_EQ(formatMessage("", "a"), "");
 }
 
-TEST(Messages, Utf8AndUtf16RoundTripAndInvalidInputIsReplaced) {
+TEST(Utf8, RoundTripAndInvalidInputIsReplaced) {
     const std::string text = "K\xc3\xb6nig \xe8\xa6\x8b \xf0\x9f\x98\x80";
     EXPECT_EQ(utf8ToUtf16(text), u"K\u00f6nig \u898b \U0001F600");
     EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(text)), text);

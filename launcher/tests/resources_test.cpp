@@ -1,7 +1,10 @@
 // Reads stelvo.exe's own resources the way the launcher does (FindResourceEx,
-// LoadResource) and checks the message table and the icon group.
+// LoadResource, the launcher's own walk over a string-table block) and checks
+// the message table and the icon group.
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/wine_paths.h"
+#include "stelvo/messages.h"
+#include "stelvo/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -25,25 +28,16 @@ protected:
     static void TearDownTestSuite() { s_module.reset(); }
 
     // The text at `id` of the string table in `lang`, or nothing when the block or slot is missing.
-    static bool loadString(UINT id, WORD lang, std::wstring& text) {
+    static bool loadString(UINT id, WORD lang, std::u16string& text) {
         HRSRC found = ::FindResourceExA(s_module.get(), MAKEINTRESOURCEA(6),
-                                        MAKEINTRESOURCEA(id / 16 + 1), lang);
+                                        MAKEINTRESOURCEA(stelvo::messageBlock(id)), lang);
         if (!found) return false;
         HGLOBAL loaded = ::LoadResource(s_module.get(), found);
         if (!loaded) return false;
-        const WORD* p = static_cast<const WORD*>(::LockResource(loaded));
-        const DWORD size = ::SizeofResource(s_module.get(), found);
-        const WORD* end = p + size / sizeof(WORD);
-        for (UINT slot = 0; slot < 16 && p < end; ++slot) {
-            const WORD length = *p++;
-            if (slot == id % 16) {
-                if (length == 0 || p + length > end) return false;
-                text.assign(reinterpret_cast<const wchar_t*>(p), length);
-                return true;
-            }
-            p += length;
-        }
-        return false;
+        const auto* units = static_cast<const char16_t*>(::LockResource(loaded));
+        if (!units) return false;
+        const std::u16string_view block(units, ::SizeofResource(s_module.get(), found) / sizeof(char16_t));
+        return stelvo::stringTableText(block, id, text);
     }
 
     static mirravon::unique_hmodule s_module;
@@ -51,16 +45,16 @@ protected:
 mirravon::unique_hmodule LauncherResources::s_module;
 
 // The printf conversions of a text, in order ("%s", "%d", ...); "%%" is not one.
-std::vector<std::wstring> placeholders(const std::wstring& text) {
-    std::vector<std::wstring> found;
+std::vector<std::u16string> placeholders(const std::u16string& text) {
+    std::vector<std::u16string> found;
     for (size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != L'%') continue;
-        if (text[i + 1] == L'%') {
+        if (text[i] != u'%') continue;
+        if (text[i + 1] == u'%') {
             ++i;
             continue;
         }
         size_t j = i + 1;
-        while (j < text.size() && !iswalpha(text[j])) ++j;
+        while (j < text.size() && !iswalpha(static_cast<wint_t>(text[j]))) ++j;
         if (j < text.size()) found.push_back(text.substr(i, j - i + 1));
         i = j;
     }
@@ -71,38 +65,36 @@ std::vector<std::wstring> placeholders(const std::wstring& text) {
 
 TEST_F(LauncherResources, EveryMessageInEveryLanguageKeepsTheEnglishPlaceholders) {
     ASSERT_TRUE(s_module.valid()) << "cannot load " << g_exePath;
-    std::map<UINT, std::wstring> english;
+    std::map<UINT, std::u16string> english;
     for (UINT id : kMessageIds) {
         ASSERT_TRUE(loadString(id, 0x0409, english[id])) << "English message " << id;
         ASSERT_FALSE(english[id].empty());
     }
-    EXPECT_EQ(english[1], L"Cannot open INI file: %s\n");
-    EXPECT_EQ(english[2006], L"Error");
+    EXPECT_EQ(english[1], u"Cannot open INI file: %s\n");
+    EXPECT_EQ(english[2006], u"Error");
 
     for (WORD lang : kLanguages) {
         for (UINT id : kMessageIds) {
-            std::wstring text;
+            std::u16string text;
             ASSERT_TRUE(loadString(id, lang, text)) << "message " << id << " language 0x" << std::hex << lang;
             EXPECT_EQ(placeholders(text), placeholders(english[id]))
                 << "message " << id << " language 0x" << std::hex << lang;
             // The launcher holds a looked-up text in 255 bytes of UTF-8.
-            const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                   nullptr, 0, nullptr, nullptr);
-            EXPECT_LE(utf8, 255) << "message " << id << " language 0x" << std::hex << lang;
+            EXPECT_LE(stelvo::utf16ToUtf8(text).size(), stelvo::kMessageBytes) << "message " << id << " language 0x" << std::hex << lang;
         }
     }
 }
 
 TEST_F(LauncherResources, TranslationsAreNotEnglishCopies) {
     ASSERT_TRUE(s_module.valid());
-    std::wstring english, german, japanese;
+    std::u16string english, german, japanese;
     ASSERT_TRUE(loadString(2011, 0x0409, english));
     ASSERT_TRUE(loadString(2011, 0x0407, german));
     ASSERT_TRUE(loadString(2011, 0x0411, japanese));
     EXPECT_NE(german, english);
     EXPECT_NE(japanese, english);
     // Stored as UTF-16, not as the build machine's bytes: Japanese text has no byte-sized units.
-    EXPECT_NE(japanese.find(L'\x898B'), std::wstring::npos);  // 見
+    EXPECT_NE(japanese.find(u'\x898B'), std::u16string::npos);  // 見
 }
 
 TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {

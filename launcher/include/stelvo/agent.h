@@ -9,6 +9,15 @@
 
 namespace stelvo {
 
+// The room the launcher gives a registry value's data, terminator included.
+constexpr std::size_t kRegistryValueRoom = 255;
+
+// A registry value's data taken as the launcher's text: it ends at its first
+// terminator and the value's type is not examined. Empty when the value counts
+// as absent: its data, or its text with the terminator, needs more than
+// kRegistryValueRoom bytes.
+std::string_view registryValueText(std::string_view data);
+
 struct VersionParts {
     int major = 0;
     int minor = 0;

@@ -1,5 +1,6 @@
-// The launcher's single record and the readers that fill it: the settings file
-// beside the program, the command line, and their merge into the run state.
+// The launcher's single record, the reader of the settings file beside the
+// program, the merge of settings and command line into the run state, and the
+// information dump the log starts with.
 #pragma once
 
 #include "stelvo/bounded_text.h"
@@ -92,23 +93,11 @@ struct LauncherSettings {
     LogFile log;
 };
 
-constexpr const char* kBanner = "======================================================\n";
-
-// Writes to the log only while logging is on and the log file is open.
-void logLine(LauncherSettings& s, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
-
 // Judges the settings file's text line by line into the record.
 void parseSettingsText(LauncherSettings& s, std::string_view text);
 // Reads the settings file; when it cannot be opened, shows message 1 with the
 // path in an untitled error box and returns false.
 bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path);
-// Fills the command-line fields. Returns false when a help option was given
-// (the usage box has then been shown and the run ends with 0).
-bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const char* const* argv);
 void writeInformationDump(LauncherSettings& s);
 void resolveSettings(LauncherSettings& s, Platform& platform);
 

@@ -1,5 +1,6 @@
-// The launcher's plain-text log. Each write goes to disk at once, so the log
-// is complete up to the step at which the launcher blocks or ends.
+// The launcher's plain-text log and the gate every log line passes. Each write
+// goes to disk at once, so the log is complete up to the step at which the
+// launcher blocks or ends.
 #pragma once
 
 #include <cstdarg>
@@ -8,6 +9,8 @@
 #include <string>
 
 namespace stelvo {
+
+struct LauncherSettings;
 
 class LogFile {
 public:
@@ -28,5 +31,17 @@ private:
     bool m_inMemory = false;
     std::string m_memory;
 };
+
+constexpr const char* kBanner = "======================================================\n";
+
+// Logging is on (`-log` named a file) and the log file could be opened.
+bool isLogging(const LauncherSettings& s);
+
+// Writes to the log only while logging.
+void logLine(LauncherSettings& s, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
 
 }  // namespace stelvo

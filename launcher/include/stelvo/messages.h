@@ -27,9 +27,14 @@ constexpr std::size_t kBoxUnits = 255;      // a box's text or title, in UTF-16 
 constexpr unsigned kStyleIconError = 0x10;
 constexpr unsigned kStyleIconInformation = 0x40;
 
-// Invalid sequences become U+FFFD.
-std::string utf16ToUtf8(std::u16string_view text);
-std::u16string utf8ToUtf16(std::string_view text);
+// A message id's place in the string tables: block id / 16 + 1, slot id % 16.
+constexpr unsigned kStringTableSlots = 16;
+constexpr unsigned messageBlock(unsigned id) { return id / kStringTableSlots + 1; }
+
+// The text at `id`'s slot of a raw string-table block (16 slots, each a length
+// in units followed by that many units). False when the slot is empty or the
+// block ends before the slot or inside a length it announces.
+bool stringTableText(std::u16string_view block, unsigned id, std::u16string& text);
 
 // The message's UTF-8 text in the user's language; empty when there is none or
 // when it does not fit `size` bytes.

@@ -19,8 +19,6 @@ enum : int {
     kFolderProfile = 40,
 };
 
-// The room the launcher gives a registry value's data, terminator included.
-constexpr std::size_t kRegistryValueRoom = 255;
 // The room for the current directory.
 constexpr std::size_t kCurrentDirectoryRoom = 4096;
 
@@ -32,8 +30,8 @@ public:
     virtual bool pathIsRelative(const std::string& path) = 0;
     // The folder's path without a trailing backslash; false when the system has none.
     virtual bool folderPath(int csidl, std::string& path) = 0;
-    // Read: `data` holds the value's bytes up to its first terminator.
-    // ValueAbsent: also a value that does not fit kRegistryValueRoom bytes.
+    // Read: `data` holds the value's bytes as the system gives them (ANSI text
+    // with its terminator for a string value), whatever their size or type.
     virtual RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                            std::string& data) = 0;
     // Missing when the status cannot be read.
@@ -48,9 +46,12 @@ public:
     virtual bool systemDirectory(std::string& dir) = 0;
     // An ANSI-code-page text (a path, a settings value) as UTF-8, for the boxes.
     virtual std::string ansiToUtf8(const std::string& text) = 0;
-    // The message's text in the user's language from the program's string
-    // table; false when no block or no text can be had.
-    virtual bool messageText(unsigned id, std::u16string& text) = 0;
+    // The user's default language identifier.
+    virtual unsigned short userLanguage() = 0;
+    // The string-table block `block` in `language` from the program's own
+    // resources, as the 16-bit units it is stored in (slots are not read here);
+    // false when no such block can be found or loaded.
+    virtual bool stringTableBlock(unsigned block, unsigned short language, std::u16string& units) = 0;
     // A modal box with the OK button; `style` holds the icon flag.
     virtual void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) = 0;
     // Runs the program with the command line and waits for it; its exit code,
