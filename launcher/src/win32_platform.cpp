@@ -8,15 +8,26 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace stelvo {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+// A disk file read chunk by chunk; the handle closes with the reader.
+class Win32FileReader final : public ChunkReader {
+public:
+    explicit Win32FileReader(mirravon::unique_hfile file) : m_file(std::move(file)) {}
+    std::size_t read(char* buffer, std::size_t room) override {
+        DWORD got = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(room, MAXDWORD));
+        if (!::ReadFile(m_file.get(), buffer, wanted, &got, nullptr)) return 0;
+        return got;
+    }
+
+private:
+    mirravon::unique_hfile m_file;
 };
 
 // Creates the process; the handles come back owned.
@@ -66,13 +77,45 @@ FileKind Win32Platform::fileKind(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Other : FileKind::Regular;
 }
 
-bool Win32Platform::readFile(const std::string& path, std::string& content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    content.clear();
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) content.append(chunk, got);
+std::unique_ptr<ChunkReader> Win32Platform::openFile(const std::string& path) {
+    mirravon::unique_hfile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return nullptr;
+    // A console, a serial port, a pipe or a device may block a read or never
+    // end; only a disk file counts as one that could be opened.
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    return std::make_unique<Win32FileReader>(std::move(file));
+}
+
+bool Win32Platform::ownProgramPath(std::string& path) {
+    std::wstring wide(kLongestPath, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
+    // 0: no answer; the whole room: the path was cut.
+    if (length == 0 || length >= wide.size()) return false;
+    wide.resize(length);
+    return ansiFromWideExactly(wide, path);
+}
+
+bool ansiFromWideExactly(std::wstring_view wide, std::string& ansi) {
+    if (wide.empty()) {
+        ansi.clear();
+        return true;
+    }
+    // With UTF-8 as the ANSI code page every character fits; only a broken
+    // surrogate does not. Any other code page must hold each character as it
+    // is: no best-fit look-alike, no default character.
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* const used = utf8 ? nullptr : &usedDefault;
+    const int units = static_cast<int>(wide.size());
+    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), units, nullptr, 0, nullptr, used);
+    if (bytes <= 0 || usedDefault) return false;
+    std::string converted(static_cast<std::size_t>(bytes), '\0');
+    if (::WideCharToMultiByte(CP_ACP, flags, wide.data(), units, &converted[0], bytes, nullptr, used) != bytes ||
+        usedDefault)
+        return false;
+    ansi = std::move(converted);
     return true;
 }
 
