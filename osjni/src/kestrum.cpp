@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <new>
 
-#include "guard.h"
+#include "mirravon/guarded_call.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/net_api.h"
 #include "tavroos/text_rules.h"
@@ -15,6 +15,22 @@ namespace {
 constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
 constexpr const wchar_t* kProductHomeValue = L"ProductHome";
 constexpr DWORD kHostnameUnits = 1000;
+
+// The guard around every operation that can fail: its own exception passes
+// unchanged, any other (bad_alloc of a string, say) becomes one.
+template <typename Body>
+auto Guard(Body body) -> decltype(body()) {
+    using Result = decltype(body());
+    return mirravon::GuardedCall(body, []() -> Result {
+        try {
+            throw;
+        } catch (const KestrumUnmanagedException&) {
+            throw;
+        } catch (...) {
+            throw KestrumUnmanagedException{};
+        }
+    });
+}
 
 // Counts handed from a counting pass to the one-argument filling pass of the
 // same thread, which has no capacity of its own.
@@ -81,14 +97,14 @@ bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
 }
 
 bool CKestrum::IsKestrumInstalled() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t path[kKestrumPathUnits];
         return MakeKestrumPath(path);
     });
 }
 
 BStr CKestrum::GetKestrumPath() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t path[kKestrumPathUnits];
         if (!MakeKestrumPath(path)) throw KestrumUnmanagedException{};
         return BStr(path);
@@ -96,7 +112,7 @@ BStr CKestrum::GetKestrumPath() {
 }
 
 BStr CKestrum::GetHostname() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t name[kHostnameUnits];
         DWORD size = kHostnameUnits;
         if (!::GetComputerNameW(name, &size)) throw KestrumUnmanagedException{};
@@ -117,17 +133,17 @@ int CKestrum::GetShares(ShareRecord* records, int capacity) {
 void CKestrum::GetShares(ShareRecord* records) { GetShares(records, t_lastShareCount); }
 
 BStr CKestrum::ToUNC(const BStr& path) {
-    return detail::Guard([&] { return UniversalName(SystemNetApi(), path); });
+    return Guard([&] { return UniversalName(SystemNetApi(), path); });
 }
 
 int CKestrum::GetFStatCount(const BStr& path) {
-    const int count = detail::Guard([&] { return ListEntries(path, nullptr, 0); });
+    const int count = Guard([&] { return ListEntries(path, nullptr, 0); });
     t_lastFStatCount = count;
     return count;
 }
 
 int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
-    return detail::Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
+    return Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
 }
 
 void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }

@@ -3,6 +3,7 @@
 
 #include <jni.h>
 
+#include "mirravon/guarded_call.h"
 #include "tavroos/bstr.h"
 #include "tavroos/kestrum.h"
 
@@ -49,5 +50,16 @@ private:
 // exception is pending already (then that one stays, and so does the VM's
 // error when the class cannot be found).
 void ThrowKestrumException(JNIEnv* env) noexcept;
+
+// The guard of every export: any failure, native or a VM failure already
+// pending, ends as `failure` with a Java exception pending.
+template <typename R, typename Body>
+R Guarded(JNIEnv* env, R failure, Body body) noexcept {
+    return mirravon::GuardedCall([&]() -> R { return body(); },
+                                 [&] {
+                                     ThrowKestrumException(env);
+                                     return failure;
+                                 });
+}
 
 }  // namespace tavroos

@@ -1,6 +1,7 @@
 #include "jnisupport/java_exception.h"
 
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "jnisupport/java_string.h"
@@ -87,4 +88,18 @@ void ThrowSystemError(JNIEnv* env, unsigned long code) {
     if (text == nullptr) return;
     jobject exception = env->NewObject(cls, ctor, text);
     if (exception != nullptr) env->Throw(static_cast<jthrowable>(exception));
+}
+
+void ThrowJavaExceptionForCurrent(JNIEnv* env) {
+    try {
+        throw;
+    } catch (const user_err_t& error) {
+        ThrowUserError(env, error);
+    } catch (unsigned long code) {
+        ThrowSystemError(env, code);
+    } catch (const std::bad_alloc&) {
+        ThrowSystemError(env, ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        ThrowSystemError(env, ERROR_INTERNAL_ERROR);
+    }
 }
