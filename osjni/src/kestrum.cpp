@@ -4,6 +4,7 @@
 #include <new>
 
 #include "mirravon/guarded_call.h"
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/net_api.h"
 #include "tavroos/text_rules.h"
@@ -80,20 +81,16 @@ CKestrum& CKestrum::GetInstance() noexcept {
 bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
     if (!buffer) return false;
     buffer[0] = L'\0';
-    mirravon::unique_hkey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
-    // One unit of room beyond what the call is offered, so that a value stored
-    // without a terminator is never read past.
-    wchar_t value[kKestrumPathUnits + 1] = {};
-    DWORD bytes = kKestrumPathUnits * sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), kProductHomeValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) !=
-        ERROR_SUCCESS)
+    // Any value type is taken; a value larger than the buffer's 520 bytes is absent.
+    mirravon::RegistryKey key;
+    DWORD bytes = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
+                      bytes) != ERROR_SUCCESS)
         return false;
-    const auto length = rules::StoredTextLength(value, bytes, kKestrumPathUnits);
-    if (!length) return false;
-    std::wmemcpy(buffer, value, *length);
-    buffer[*length] = L'\0';
-    return true;
+    const auto length = rules::StoredTextLength(buffer, bytes, kKestrumPathUnits);
+    buffer[length.value_or(0)] = L'\0';
+    return length.has_value();
 }
 
 bool CKestrum::IsKestrumInstalled() {
