@@ -80,10 +80,11 @@ TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SystemMessage, HasNoLineEndAndIsEmptyForUnknownCodes) {
-    const std::string text = systemMessageA(ERROR_FILE_NOT_FOUND);
+TEST(SystemText, LineEndKeptOrTrimmedAndNothingForUnknownCodes) {
+    const std::string text = SystemTextA(ERROR_FILE_NOT_FOUND, LineEnd::Trim).value_or("");
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text.back(), '\n');
     EXPECT_NE(text.back(), '\r');
-    EXPECT_TRUE(systemMessageA(0x2FFFFFFF).empty());
+    EXPECT_EQ(SystemTextA(ERROR_FILE_NOT_FOUND), text + "\r\n");
+    EXPECT_FALSE(SystemTextA(0x2FFFFFFF).has_value());
 }
