@@ -69,6 +69,27 @@ TEST(UniqueOwner, EmptyValuesAreKeptApartPerKind) {
     EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// Closes like the handle owners' kinds decide, but only counts.
+template <typename Kind>
+struct CountingClose : Kind {
+    static inline int closes = 0;
+    static void close(HANDLE) noexcept { ++closes; }
+};
+
+TEST(UniqueOwner, NullAndInvalidHandleValueAreBothEmptyForEveryHandleOwner) {
+    EXPECT_FALSE(unique_handle(INVALID_HANDLE_VALUE).valid());
+    EXPECT_FALSE(unique_hfile(nullptr).valid());
+    EXPECT_FALSE(unique_hfind(nullptr).valid());
+    {
+        UniqueOwner<CountingClose<traits::Handle>> process(INVALID_HANDLE_VALUE);
+        UniqueOwner<CountingClose<traits::FileHandle>> file(nullptr);
+        process.reset(nullptr);
+        file.reset(INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(CountingClose<traits::Handle>::closes, 0);
+    EXPECT_EQ(CountingClose<traits::FileHandle>::closes, 0);
+}
+
 TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
     int runs = 0;
     { auto guard = scope_exit([&] { ++runs; }); }

@@ -130,7 +130,7 @@ void CDrovixAutomation::Create() {
     HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
     if (SUCCEEDED(hr)) {
         m_dispatch.reset();
-        ComRef<IUnknown> unknown;
+        mirravon::unique_com<IUnknown> unknown;
         hr = CoCreateInstance(clsid, nullptr, kClassContext, IID_IUnknown, reinterpret_cast<void**>(unknown.put()));
         if (SUCCEEDED(hr)) hr = OleRun(unknown.get());
         if (SUCCEEDED(hr)) hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(m_dispatch.put()));
