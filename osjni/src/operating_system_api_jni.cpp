@@ -12,15 +12,13 @@ using namespace tavroos;
 extern "C" {
 
 JNIEXPORT jboolean JNICALL OS(isKestrumInstalled)(JNIEnv* env, jobject) {
-    return Guarded<jboolean>(env, JNI_FALSE, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jboolean>(env, JNI_FALSE, [](CJniAdapter& jni) {
         return jni.ToJavaBool(CKestrum::GetInstance().IsKestrumInstalled());
     });
 }
 
 JNIEXPORT jstring JNICALL OS(getKestrumPath)(JNIEnv* env, jobject) {
-    return Guarded<jstring>(env, nullptr, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) {
         return jni.ToJavaString(CKestrum::GetInstance().GetKestrumPath());
     });
 }
@@ -28,8 +26,7 @@ JNIEXPORT jstring JNICALL OS(getKestrumPath)(JNIEnv* env, jobject) {
 // The three plain reads report absence as "", never by an exception; only a
 // failure of the VM or of memory leaves one pending (with a null result).
 JNIEXPORT jstring JNICALL OS(getenv)(JNIEnv* env, jobject, jstring name) {
-    return Guarded<jstring>(env, nullptr, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
         // Nothing is ever set under a null name.
         if (!name) return jni.ToJavaString(BStr(L""));
         return jni.ToJavaString(ReadEnvironmentVariable(jni.ToNativeString(name)));
@@ -37,11 +34,11 @@ JNIEXPORT jstring JNICALL OS(getenv)(JNIEnv* env, jobject, jstring name) {
 }
 
 JNIEXPORT jstring JNICALL OS(getRegistryValueForNetInstall)(JNIEnv* env, jobject) {
-    return Guarded<jstring>(env, nullptr, [&] { return CJniAdapter(env).ToJavaString(ReadNetInstallDir()); });
+    return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) { return jni.ToJavaString(ReadNetInstallDir()); });
 }
 
 JNIEXPORT jstring JNICALL OS(getRegistryValueForQFTNetAssemblyNameInstall)(JNIEnv* env, jobject) {
-    return Guarded<jstring>(env, nullptr, [&] { return CJniAdapter(env).ToJavaString(ReadQftNetAssemblyName()); });
+    return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) { return jni.ToJavaString(ReadQftNetAssemblyName()); });
 }
 
 }  // extern "C"

@@ -14,8 +14,7 @@ using namespace tavroos;
 extern "C" {
 
 JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
-    return Guarded<jobjectArray>(env, nullptr, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jobjectArray>(env, nullptr, [](CJniAdapter& jni) {
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<ShareRecord> shares = rules::TwoPassList<ShareRecord>(
             [&] { return kestrum.GetShareCount(); },
@@ -25,8 +24,7 @@ JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
 }
 
 JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring directory) {
-    return Guarded<jobjectArray>(env, nullptr, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jobjectArray>(env, nullptr, [&](CJniAdapter& jni) {
         const BStr path = jni.ToNativeString(directory);
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<FStatRecord> entries = rules::TwoPassList<FStatRecord>(
@@ -37,18 +35,14 @@ JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring dire
 }
 
 JNIEXPORT jstring JNICALL WIN(toUNC)(JNIEnv* env, jobject, jstring path) {
-    return Guarded<jstring>(env, nullptr, [&] {
-        CJniAdapter jni(env);
+    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
         const BStr native = jni.ToNativeString(path);
         return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
     });
 }
 
 JNIEXPORT jboolean JNICALL WIN(startQAC)(JNIEnv* env, jobject) {
-    return Guarded<jboolean>(env, JNI_FALSE, [&] {
-        CJniAdapter jni(env);
-        return jni.ToJavaBool(CKestrum::GetInstance().StartQAC());
-    });
+    return Guarded<jboolean>(env, JNI_FALSE, [](CJniAdapter& jni) { return jni.ToJavaBool(CKestrum::GetInstance().StartQAC()); });
 }
 
 }  // extern "C"

@@ -39,6 +39,9 @@ public:
     jobjectArray NewFileStatArray(const FStatRecord* records, int count);
 
 private:
+    // An array of `count` objects of the class, element i made by `makeElement(class, constructor, i)`.
+    template <typename MakeElement>
+    jobjectArray NewRecordArray(const char* className, const char* descriptor, int count, MakeElement makeElement);
     jclass FindClass(const char* name);
     jmethodID Constructor(jclass cls, const char* descriptor);
     void CheckPending();
@@ -51,15 +54,20 @@ private:
 // error when the class cannot be found).
 void ThrowKestrumException(JNIEnv* env) noexcept;
 
-// The guard of every export: any failure, native or a VM failure already
-// pending, ends as `failure` with a Java exception pending.
+// The frame of every export: `body` works with the call's adapter, and any
+// failure, native or a VM failure already pending, ends as `failure` with a
+// Java exception pending.
 template <typename R, typename Body>
 R Guarded(JNIEnv* env, R failure, Body body) noexcept {
-    return mirravon::GuardedCall([&]() -> R { return body(); },
-                                 [&] {
-                                     ThrowKestrumException(env);
-                                     return failure;
-                                 });
+    return mirravon::GuardedCall(
+        [&]() -> R {
+            CJniAdapter jni(env);
+            return body(jni);
+        },
+        [&] {
+            ThrowKestrumException(env);
+            return failure;
+        });
 }
 
 }  // namespace tavroos
