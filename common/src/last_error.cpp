@@ -4,16 +4,16 @@
 
 namespace mirravon {
 
-std::string systemMessageA(DWORD code) {
+std::optional<std::string> SystemTextA(DWORD code, LineEnd lineEnd, LANGID language) {
     char* raw = nullptr;
     const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPSTR>(&raw), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        language, reinterpret_cast<LPSTR>(&raw), 0, nullptr);
     unique_hlocal owner(raw);
-    if (length == 0 || raw == nullptr) return {};
+    if (length == 0 || raw == nullptr) return std::nullopt;
     std::string text(raw, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
+    if (lineEnd == LineEnd::Trim)
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
 }
 

@@ -69,6 +69,27 @@ TEST(UniqueOwner, EmptyValuesAreKeptApartPerKind) {
     EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// Closes like the handle owners' kinds decide, but only counts.
+template <typename Kind>
+struct CountingClose : Kind {
+    static inline int closes = 0;
+    static void close(HANDLE) noexcept { ++closes; }
+};
+
+TEST(UniqueOwner, NullAndInvalidHandleValueAreBothEmptyForEveryHandleOwner) {
+    EXPECT_FALSE(unique_handle(INVALID_HANDLE_VALUE).valid());
+    EXPECT_FALSE(unique_hfile(nullptr).valid());
+    EXPECT_FALSE(unique_hfind(nullptr).valid());
+    {
+        UniqueOwner<CountingClose<traits::Handle>> process(INVALID_HANDLE_VALUE);
+        UniqueOwner<CountingClose<traits::FileHandle>> file(nullptr);
+        process.reset(nullptr);
+        file.reset(INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(CountingClose<traits::Handle>::closes, 0);
+    EXPECT_EQ(CountingClose<traits::FileHandle>::closes, 0);
+}
+
 TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
     int runs = 0;
     { auto guard = scope_exit([&] { ++runs; }); }
@@ -80,10 +101,11 @@ TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SystemMessage, HasNoLineEndAndIsEmptyForUnknownCodes) {
-    const std::string text = systemMessageA(ERROR_FILE_NOT_FOUND);
+TEST(SystemText, LineEndKeptOrTrimmedAndNothingForUnknownCodes) {
+    const std::string text = SystemTextA(ERROR_FILE_NOT_FOUND, LineEnd::Trim).value_or("");
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text.back(), '\n');
     EXPECT_NE(text.back(), '\r');
-    EXPECT_TRUE(systemMessageA(0x2FFFFFFF).empty());
+    EXPECT_EQ(SystemTextA(ERROR_FILE_NOT_FOUND), text + "\r\n");
+    EXPECT_FALSE(SystemTextA(0x2FFFFFFF).has_value());
 }

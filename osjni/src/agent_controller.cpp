@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "mirravon/guarded_call.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/kestrum.h"
 #include "tavroos/registry_reader.h"
@@ -142,12 +143,8 @@ bool CAgentControllerStarter::StartFromInstallHome() {
 }
 
 bool CKestrum::StartQAC() noexcept {
-    try {
-        CAgentControllerStarter starter(L"QAServer.exe", L"QAService.exe");
-        return starter.Start();
-    } catch (...) {
-        return false;
-    }
+    return mirravon::GuardedCall([] { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe").Start(); },
+                                 [] { return false; });
 }
 
 }  // namespace tavroos

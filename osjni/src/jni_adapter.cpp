@@ -55,38 +55,37 @@ BStr CJniAdapter::ToNativeString(jstring text) {
 }
 
 jobjectArray CJniAdapter::NewShareRecordArray(const ShareRecord* records, int count) {
-    const jclass cls = FindClass(kShareRecordClass);
-    const jmethodID ctor = Constructor(cls, kShareRecordCtor);
-    const jsize length = count > 0 ? count : 0;
-    jobjectArray array = m_env->NewObjectArray(length, cls, nullptr);
-    if (!array) throw JavaExceptionPending{};
-    for (jsize i = 0; i < length; ++i) {
+    return NewRecordArray(kShareRecordClass, kShareRecordCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
         const jstring path = ToJavaString(records[i].m_bstrPath);
         const jstring name = ToJavaString(records[i].m_bstrName);
         const jobject element = m_env->NewObject(cls, ctor, path, name);
         m_env->DeleteLocalRef(name);
         m_env->DeleteLocalRef(path);
-        if (!element) throw JavaExceptionPending{};
-        m_env->SetObjectArrayElement(array, i, element);
-        m_env->DeleteLocalRef(element);
-        CheckPending();
-    }
-    m_env->DeleteLocalRef(cls);
-    return array;
+        return element;
+    });
 }
 
 jobjectArray CJniAdapter::NewFileStatArray(const FStatRecord* records, int count) {
-    const jclass cls = FindClass(kFileStatClass);
-    const jmethodID ctor = Constructor(cls, kFileStatCtor);
+    return NewRecordArray(kFileStatClass, kFileStatCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
+        const jstring name = ToJavaString(records[i].m_bstrName);
+        const jobject element = m_env->NewObject(cls, ctor, name, ToJavaBool(records[i].m_bDirectory));
+        m_env->DeleteLocalRef(name);
+        return element;
+    });
+}
+
+template <typename MakeElement>
+jobjectArray CJniAdapter::NewRecordArray(const char* className, const char* descriptor, int count,
+                                         MakeElement makeElement) {
+    const jclass cls = FindClass(className);
+    const jmethodID ctor = Constructor(cls, descriptor);
     const jsize length = count > 0 ? count : 0;
     jobjectArray array = m_env->NewObjectArray(length, cls, nullptr);
     if (!array) throw JavaExceptionPending{};
     for (jsize i = 0; i < length; ++i) {
-        // Each element's references are dropped at once: a long listing would
+        // Each element's references are dropped at once: a long list would
         // otherwise fill the call's local reference table.
-        const jstring name = ToJavaString(records[i].m_bstrName);
-        const jobject element = m_env->NewObject(cls, ctor, name, ToJavaBool(records[i].m_bDirectory));
-        m_env->DeleteLocalRef(name);
+        const jobject element = makeElement(cls, ctor, i);
         if (!element) throw JavaExceptionPending{};
         m_env->SetObjectArrayElement(array, i, element);
         m_env->DeleteLocalRef(element);

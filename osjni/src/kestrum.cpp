@@ -3,7 +3,8 @@
 #include <cwchar>
 #include <new>
 
-#include "guard.h"
+#include "mirravon/guarded_call.h"
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/net_api.h"
 #include "tavroos/text_rules.h"
@@ -15,6 +16,22 @@ namespace {
 constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
 constexpr const wchar_t* kProductHomeValue = L"ProductHome";
 constexpr DWORD kHostnameUnits = 1000;
+
+// The guard around every operation that can fail: its own exception passes
+// unchanged, any other (bad_alloc of a string, say) becomes one.
+template <typename Body>
+auto Guard(Body body) -> decltype(body()) {
+    using Result = decltype(body());
+    return mirravon::GuardedCall(body, []() -> Result {
+        try {
+            throw;
+        } catch (const KestrumUnmanagedException&) {
+            throw;
+        } catch (...) {
+            throw KestrumUnmanagedException{};
+        }
+    });
+}
 
 // Counts handed from a counting pass to the one-argument filling pass of the
 // same thread, which has no capacity of its own.
@@ -64,31 +81,27 @@ CKestrum& CKestrum::GetInstance() noexcept {
 bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
     if (!buffer) return false;
     buffer[0] = L'\0';
-    mirravon::unique_hkey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
-    // One unit of room beyond what the call is offered, so that a value stored
-    // without a terminator is never read past.
-    wchar_t value[kKestrumPathUnits + 1] = {};
-    DWORD bytes = kKestrumPathUnits * sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), kProductHomeValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) !=
-        ERROR_SUCCESS)
+    // Any value type is taken; a value larger than the buffer's 520 bytes is absent.
+    mirravon::RegistryKey key;
+    DWORD bytes = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
+                      bytes) != ERROR_SUCCESS)
         return false;
-    const auto length = rules::StoredTextLength(value, bytes, kKestrumPathUnits);
-    if (!length) return false;
-    std::wmemcpy(buffer, value, *length);
-    buffer[*length] = L'\0';
-    return true;
+    const auto length = rules::StoredTextLength(buffer, bytes, kKestrumPathUnits);
+    buffer[length.value_or(0)] = L'\0';
+    return length.has_value();
 }
 
 bool CKestrum::IsKestrumInstalled() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t path[kKestrumPathUnits];
         return MakeKestrumPath(path);
     });
 }
 
 BStr CKestrum::GetKestrumPath() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t path[kKestrumPathUnits];
         if (!MakeKestrumPath(path)) throw KestrumUnmanagedException{};
         return BStr(path);
@@ -96,7 +109,7 @@ BStr CKestrum::GetKestrumPath() {
 }
 
 BStr CKestrum::GetHostname() {
-    return detail::Guard([&] {
+    return Guard([&] {
         wchar_t name[kHostnameUnits];
         DWORD size = kHostnameUnits;
         if (!::GetComputerNameW(name, &size)) throw KestrumUnmanagedException{};
@@ -117,17 +130,17 @@ int CKestrum::GetShares(ShareRecord* records, int capacity) {
 void CKestrum::GetShares(ShareRecord* records) { GetShares(records, t_lastShareCount); }
 
 BStr CKestrum::ToUNC(const BStr& path) {
-    return detail::Guard([&] { return UniversalName(SystemNetApi(), path); });
+    return Guard([&] { return UniversalName(SystemNetApi(), path); });
 }
 
 int CKestrum::GetFStatCount(const BStr& path) {
-    const int count = detail::Guard([&] { return ListEntries(path, nullptr, 0); });
+    const int count = Guard([&] { return ListEntries(path, nullptr, 0); });
     t_lastFStatCount = count;
     return count;
 }
 
 int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
-    return detail::Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
+    return Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
 }
 
 void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }

@@ -2,36 +2,27 @@
 
 #include <cwchar>
 
-#include "mirravon/unique_owner.h"
+#include "mirravon/registry.h"
 #include "tavroos/text_rules.h"
 
 namespace tavroos {
 
 bool CRegistryReader::KeyExists(HKEY root, const wchar_t* subKey) const noexcept {
-    mirravon::unique_hkey key;
-    return ::RegOpenKeyExW(root, subKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return mirravon::RegistryKey().Open(root, subKey, KEY_READ) == ERROR_SUCCESS;
 }
 
 bool CRegistryReader::ReadStringValue(HKEY root, const wchar_t* subKey, const wchar_t* valueName,
                                       wchar_t* destination, std::size_t capacity) const noexcept {
     if (!destination || capacity == 0) return false;
-    mirravon::unique_hkey key;
-    if (::RegOpenKeyExW(root, subKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size == 0)
-        return false;
+    mirravon::RegistryKey key;
+    if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) return false;
     constexpr std::size_t kUnits = kBufferBytes / sizeof(wchar_t);
     wchar_t buffer[kUnits];
-    DWORD bytes = kBufferBytes;
-    // The type is read again: the value may have been rewritten since the first query.
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
+    DWORD bytes = 0;
+    if (key.ReadValue(valueName, mirravon::RegistryTypes{REG_SZ}, buffer, kBufferBytes, bytes) != ERROR_SUCCESS)
         return false;
-    const auto length = rules::StoredTextLength(buffer, bytes, kUnits);
-    if (!length || *length + 1 > capacity) return false;
+    const auto length = rules::StringValueLength(buffer, bytes, kUnits, capacity);
+    if (!length) return false;
     std::wmemcpy(destination, buffer, *length);
     destination[*length] = L'\0';
     return true;

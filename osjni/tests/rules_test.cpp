@@ -36,6 +36,12 @@ TEST(StoredTextLength, EndsAtTerminatorOrDataWithinCapacity) {
     EXPECT_EQ(StoredTextLength(bare, 7, 4), 3u);
     // More bytes than the buffer holds never reads beyond it.
     EXPECT_FALSE(StoredTextLength(bare, 10, 4).has_value());
+
+    // String values: size 0 is absent, and so is a text the destination cannot hold.
+    EXPECT_FALSE(StringValueLength(only, 0, 4, 4).has_value());
+    EXPECT_EQ(StringValueLength(only, 2, 4, 1), 0u);
+    EXPECT_EQ(StringValueLength(terminated, 8, 4, 3), 2u);
+    EXPECT_FALSE(StringValueLength(terminated, 8, 4, 2).has_value());
 }
 
 struct Rec {

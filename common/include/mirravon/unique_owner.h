@@ -1,13 +1,17 @@
 // Owners for Win32 resources: one template, one alias per kind of resource.
 //
-// A resource kind is a traits type with `type`, `invalid()` and `close(type)`.
-// Kinds whose empty value is NULL are kept apart from those whose empty value is
-// INVALID_HANDLE_VALUE, so that neither is ever passed to its closing function.
+// A resource kind is a traits type with `type`, `invalid()` (the value an empty
+// owner holds), `close(type)` and, optionally, `empty(type)` (every value that
+// holds nothing; without it only `invalid()` does). Kernel handles count both
+// NULL and INVALID_HANDLE_VALUE as
+// empty, whichever one their creating function reports failure with, so that
+// neither is ever passed to CloseHandle.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace mirravon {
@@ -30,13 +34,13 @@ public:
     }
 
     pointer get() const noexcept { return m_value; }
-    bool valid() const noexcept { return m_value != Traits::invalid(); }
+    bool valid() const noexcept { return !IsEmpty(m_value); }
     explicit operator bool() const noexcept { return valid(); }
 
     // Closes what is held and takes `value` instead.
     void reset(pointer value = Traits::invalid()) noexcept {
         pointer old = std::exchange(m_value, value);
-        if (old != Traits::invalid()) Traits::close(old);
+        if (!IsEmpty(old)) Traits::close(old);
     }
 
     // Gives up ownership without closing.
@@ -49,58 +53,58 @@ public:
     }
 
 private:
+    template <typename T, typename = void>
+    struct HasEmpty : std::false_type {};
+    template <typename T>
+    struct HasEmpty<T, std::void_t<decltype(T::empty(T::invalid()))>> : std::true_type {};
+
+    static bool IsEmpty(pointer value) noexcept {
+        if constexpr (HasEmpty<Traits>::value)
+            return Traits::empty(value);
+        else
+            return value == Traits::invalid();
+    }
+
     pointer m_value = Traits::invalid();
 };
 
 namespace traits {
 
-struct Handle {  // processes, threads, events, mutexes: empty is NULL
+// A kind whose empty value is NULL, closed by `Close`.
+template <typename T, auto Close>
+struct NullEmpty {
+    using type = T;
+    static type invalid() noexcept { return nullptr; }
+    static bool empty(type value) noexcept { return value == nullptr; }
+    static void close(type value) noexcept { Close(value); }
+};
+
+// A kernel handle closed by `Close`; an empty owner holds INVALID_HANDLE_VALUE
+// when `StartsInvalid`, NULL otherwise.
+template <bool StartsInvalid, auto Close>
+struct KernelHandle {
     using type = HANDLE;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::CloseHandle(h); }
+    static type invalid() noexcept { return StartsInvalid ? INVALID_HANDLE_VALUE : nullptr; }
+    static bool empty(type value) noexcept { return value == nullptr || value == INVALID_HANDLE_VALUE; }
+    static void close(type value) noexcept { Close(value); }
 };
 
-struct FileHandle {  // files and pipes from CreateFile/CreateNamedPipe: empty is INVALID_HANDLE_VALUE
-    using type = HANDLE;
-    static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(type h) noexcept { ::CloseHandle(h); }
-};
+using Handle = KernelHandle<false, ::CloseHandle>;     // processes, threads, events, mutexes
+using FileHandle = KernelHandle<true, ::CloseHandle>;  // files and pipes from CreateFile/CreateNamedPipe
+using FindHandle = KernelHandle<true, ::FindClose>;
+using RegKey = NullEmpty<HKEY, ::RegCloseKey>;
+using Module = NullEmpty<HMODULE, ::FreeLibrary>;
+using Bstr = NullEmpty<BSTR, ::SysFreeString>;
+using LocalMemory = NullEmpty<HLOCAL, ::LocalFree>;  // buffers the system allocates for the caller
+using ServiceHandle = NullEmpty<SC_HANDLE, ::CloseServiceHandle>;
+using Hook = NullEmpty<HHOOK, ::UnhookWindowsHookEx>;  // needs user32
 
-struct FindHandle {
-    using type = HANDLE;
-    static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(type h) noexcept { ::FindClose(h); }
-};
-
-struct RegKey {
-    using type = HKEY;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::RegCloseKey(h); }
-};
-
-struct Module {
-    using type = HMODULE;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::FreeLibrary(h); }
-};
-
-struct Bstr {
-    using type = BSTR;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type s) noexcept { ::SysFreeString(s); }
-};
-
-struct LocalMemory {  // buffers the system allocates for the caller (FormatMessage, ...)
-    using type = HLOCAL;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type p) noexcept { ::LocalFree(p); }
-};
-
-struct ServiceHandle {
-    using type = SC_HANDLE;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::CloseServiceHandle(h); }
-};
+template <typename Interface>
+void ReleaseInterface(Interface* value) noexcept {
+    value->Release();
+}
+template <typename Interface>  // a COM interface pointer
+using ComInterface = NullEmpty<Interface*, ReleaseInterface<Interface>>;
 
 }  // namespace traits
 
@@ -112,6 +116,9 @@ using unique_hmodule = UniqueOwner<traits::Module>;
 using unique_bstr = UniqueOwner<traits::Bstr>;
 using unique_hlocal = UniqueOwner<traits::LocalMemory>;
 using unique_schandle = UniqueOwner<traits::ServiceHandle>;
+using unique_hhook = UniqueOwner<traits::Hook>;
+template <typename Interface>
+using unique_com = UniqueOwner<traits::ComInterface<Interface>>;
 
 // Runs a one-off clean-up when the scope ends, unless dismissed.
 template <typename F>

@@ -3,6 +3,7 @@
 
 #include <jni.h>
 
+#include "mirravon/guarded_call.h"
 #include "tavroos/bstr.h"
 #include "tavroos/kestrum.h"
 
@@ -38,6 +39,9 @@ public:
     jobjectArray NewFileStatArray(const FStatRecord* records, int count);
 
 private:
+    // An array of `count` objects of the class, element i made by `makeElement(class, constructor, i)`.
+    template <typename MakeElement>
+    jobjectArray NewRecordArray(const char* className, const char* descriptor, int count, MakeElement makeElement);
     jclass FindClass(const char* name);
     jmethodID Constructor(jclass cls, const char* descriptor);
     void CheckPending();
@@ -49,5 +53,21 @@ private:
 // exception is pending already (then that one stays, and so does the VM's
 // error when the class cannot be found).
 void ThrowKestrumException(JNIEnv* env) noexcept;
+
+// The frame of every export: `body` works with the call's adapter, and any
+// failure, native or a VM failure already pending, ends as `failure` with a
+// Java exception pending.
+template <typename R, typename Body>
+R Guarded(JNIEnv* env, R failure, Body body) noexcept {
+    return mirravon::GuardedCall(
+        [&]() -> R {
+            CJniAdapter jni(env);
+            return body(jni);
+        },
+        [&] {
+            ThrowKestrumException(env);
+            return failure;
+        });
+}
 
 }  // namespace tavroos

@@ -1,16 +1,19 @@
 // The exported probe class of tavroos: the version-control tool Kestrum, the
 // computer's name, network shares and UNC names, directory listings and the
 // agent controller start. Strings are UTF-16 BStr values throughout.
+//
+// A program that uses the classes includes this header and links the DLL's
+// import library; the code that defines them is built with TAVROOS_EXPORTS.
 #pragma once
 
 #include <windows.h>
 
 #include "tavroos/bstr.h"
 
-#if defined(TAVROOS_IMPORT)
-#define TAVROOS_API __declspec(dllimport)
-#else
+#ifdef TAVROOS_EXPORTS
 #define TAVROOS_API __declspec(dllexport)
+#else
+#define TAVROOS_API __declspec(dllimport)
 #endif
 
 namespace tavroos {

@@ -57,6 +57,19 @@ std::optional<std::size_t> StoredTextLength(const C* data, std::size_t bytes, st
     return n;
 }
 
+// The rule of tavroos's string values (REG_SZ only, of `bytes` bytes read into
+// a buffer of `bufferUnits` units): a value of size 0 is absent; otherwise its
+// text (as StoredTextLength takes it) must fit `destinationUnits` units with its
+// terminator, or it counts as absent.
+template <typename C>
+std::optional<std::size_t> StringValueLength(const C* data, std::size_t bytes, std::size_t bufferUnits,
+                                             std::size_t destinationUnits) {
+    if (bytes == 0) return std::nullopt;
+    const std::optional<std::size_t> n = StoredTextLength(data, bytes, bufferUnits);
+    if (!n || *n + 1 > destinationUnits) return std::nullopt;
+    return n;
+}
+
 // A list made in two passes (count, then fill an array of that count) that may
 // change between the passes. `count()` gives the number of entries (throwing
 // when the list cannot be read); `fill(records, capacity)` writes at most

@@ -3,7 +3,10 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
+#include "mirravon/ansi_text.h"
 #include "toolbridge/tool_error.h"
 
 namespace toolbridge {
@@ -20,33 +23,18 @@ constexpr LCID kLocale = 0x400;
 mirravon::unique_bstr bstrFromAnsi(const char* text) {
     mirravon::unique_bstr result;
     if (text == nullptr) return result;
-    int units = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
-    if (units == 0) throwSystemError(GetLastError());
-    result.reset(SysAllocStringLen(nullptr, static_cast<UINT>(units - 1)));
+    DWORD error = ERROR_SUCCESS;
+    const std::optional<std::wstring> wide = mirravon::WideFromAnsi(text, std::strlen(text), &error);
+    if (!wide) throwSystemError(error);
+    result.reset(SysAllocStringLen(wide->data(), static_cast<UINT>(wide->size())));
     // Running out of memory here is none of the tool's codes: it travels as the
     // system's own error, like any other failure of the system underneath.
     if (!result) throwSystemError(ERROR_NOT_ENOUGH_MEMORY);
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, result.get(), units) == 0)
-        throwSystemError(GetLastError());
-    return result;
-}
-
-std::wstring wideFromAnsi(const char* text) {
-    int units = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
-    if (units <= 0) return {};
-    std::wstring result(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, &result[0], units);
-    result.resize(static_cast<size_t>(units - 1));
     return result;
 }
 
 std::string ansiFromBstr(BSTR text) {
-    int units = static_cast<int>(SysStringLen(text));
-    if (units == 0) return {};
-    int size = WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, units, &result[0], size, nullptr, nullptr);
+    const std::string result = mirravon::AnsiFromWide(text, SysStringLen(text)).value_or(std::string());
     // A description is one text; an embedded zero would cut it short later anyway.
     return result.substr(0, result.find('\0'));
 }
@@ -126,11 +114,12 @@ private:
 
 void CDrovixAutomation::Create() {
     CLSID clsid;
-    const std::wstring progId = wideFromAnsi(kDrovixProgId);
+    const std::wstring progId =
+        mirravon::WideFromAnsi(kDrovixProgId, sizeof kDrovixProgId - 1).value_or(std::wstring());
     HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
     if (SUCCEEDED(hr)) {
         m_dispatch.reset();
-        ComRef<IUnknown> unknown;
+        mirravon::unique_com<IUnknown> unknown;
         hr = CoCreateInstance(clsid, nullptr, kClassContext, IID_IUnknown, reinterpret_cast<void**>(unknown.put()));
         if (SUCCEEDED(hr)) hr = OleRun(unknown.get());
         if (SUCCEEDED(hr)) hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(m_dispatch.put()));

@@ -1,6 +1,6 @@
 #include "toolbridge/tool_home.h"
 
-#include <mirravon/unique_owner.h>
+#include <mirravon/registry.h>
 
 #include <vector>
 
@@ -25,8 +25,7 @@ std::optional<std::string> ReadEnvironmentA(const char* name, std::size_t limit)
 }
 
 bool IsDrovixInstalled() {
-    mirravon::unique_hkey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kToolAppPathsKey, 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+    return mirravon::RegistryKey().Open(HKEY_LOCAL_MACHINE, kToolAppPathsKey, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
 std::string DrovixInstallDir() { return ReadEnvironmentA(kToolHomeVariable, kToolPathLimit).value_or(std::string()); }

@@ -5,19 +5,13 @@
 
 #include <string>
 
+#include "mirravon/last_error.h"
+
 namespace mirravon_test {
 
 // The system's text for `code` as FormatMessage gives it, line end included;
 // empty when the system has none. Tests compare what reached Java with it.
-inline std::string SystemTextOf(DWORD code) {
-    char* raw = nullptr;
-    const DWORD n = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&raw), 0, nullptr);
-    std::string text = n ? std::string(raw, n) : std::string();
-    ::LocalFree(raw);
-    return text;
-}
+inline std::string SystemTextOf(DWORD code) { return mirravon::SystemTextA(code).value_or(std::string()); }
 
 // Seconds on the performance counter, for benchmarks.
 inline double Now() {

@@ -14,18 +14,6 @@ namespace toolbridge {
 
 inline constexpr const char kDrovixProgId[] = "Dvxcomsvr.DrovixComServer";
 
-namespace traits {
-template <typename Interface>
-struct ComInterface {
-    using type = Interface*;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type p) noexcept { p->Release(); }
-};
-}  // namespace traits
-
-template <typename Interface>
-using ComRef = mirravon::UniqueOwner<traits::ComInterface<Interface>>;
-
 class CDrovixAutomation {
 public:
     CDrovixAutomation() noexcept = default;
@@ -55,7 +43,7 @@ private:
     void EnsureCreated();
     HRESULT Call(const wchar_t* wideName, const char* narrowName, VARIANTARG* args, UINT count);
 
-    ComRef<IDispatch> m_dispatch;
+    mirravon::unique_com<IDispatch> m_dispatch;
     bool m_created = false;
 };
 

@@ -1,10 +1,11 @@
 #include "jnisupport/java_exception.h"
 
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "jnisupport/java_string.h"
-#include "mirravon/unique_owner.h"
+#include "mirravon/last_error.h"
 
 namespace {
 
@@ -40,19 +41,6 @@ jmethodID Constructor(JNIEnv* env, jclass cls, std::atomic<jmethodID>& cached, c
     return id;
 }
 
-// The system's text for `code`, line end included, or a text of our own when it has none.
-std::string SystemText(unsigned long code) {
-    char* raw = nullptr;
-    // Inserts are ignored: without arguments a text such as "%1 is not a valid
-    // Win32 application" would otherwise fail to format.
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&raw), 0, nullptr);
-    mirravon::unique_hlocal owner(raw);
-    if (length == 0 || raw == nullptr) return "System error " + std::to_string(code);
-    return std::string(raw, length);
-}
-
 }  // namespace
 
 void ThrowUserError(JNIEnv* env, const user_err_t& error) {
@@ -83,8 +71,24 @@ void ThrowSystemError(JNIEnv* env, unsigned long code) {
     if (cls == nullptr) return;
     jmethodID ctor = Constructor(env, cls, g_messageConstructor, "(Ljava/lang/String;)V");
     if (ctor == nullptr) return;
-    jstring text = MakeJavaString(env, SystemText(code).c_str());
+    // The text as the system gives it, line end included, or one of our own when it has none.
+    const std::string message = mirravon::SystemTextA(code).value_or("System error " + std::to_string(code));
+    jstring text = MakeJavaString(env, message.c_str());
     if (text == nullptr) return;
     jobject exception = env->NewObject(cls, ctor, text);
     if (exception != nullptr) env->Throw(static_cast<jthrowable>(exception));
+}
+
+void ThrowJavaExceptionForCurrent(JNIEnv* env) {
+    try {
+        throw;
+    } catch (const user_err_t& error) {
+        ThrowUserError(env, error);
+    } catch (unsigned long code) {
+        ThrowSystemError(env, code);
+    } catch (const std::bad_alloc&) {
+        ThrowSystemError(env, ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        ThrowSystemError(env, ERROR_INTERNAL_ERROR);
+    }
 }

@@ -1,7 +1,7 @@
 // The pipe channel for native callers: classes exported by tavrodvxjni.
 //
 // A program that uses them includes this header and links the DLL's import
-// library; the DLL's own build defines TAVRODVXJNI_EXPORTS.
+// library; the code that defines them is built with TAVRODVXJNI_EXPORTS.
 //
 // Failures are thrown as the system error code (`unsigned long`). The DLL links
 // its C++ runtime statically, so such an exception can only be caught by code

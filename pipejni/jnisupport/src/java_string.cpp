@@ -1,43 +1,30 @@
 #include "jnisupport/java_string.h"
 
-#include <windows.h>
-
 #include <cstring>
 #include <cwchar>
 
+#include "mirravon/ansi_text.h"
+
 CTextBuffer::CTextBuffer(const wchar_t* text, unsigned count) {
     if (text == nullptr) return;
-    const std::size_t k = count != 0 ? count : std::wcslen(text);
-    m_wide.reset(new wchar_t[k + 1]());
-    std::memcpy(m_wide.get(), text, k * sizeof(wchar_t));
+    m_wide.emplace(text, count != 0 ? count : std::wcslen(text));
 }
 
 CTextBuffer::CTextBuffer(const char* text, unsigned length) {
     if (text == nullptr) return;
-    const std::size_t k = length != 0 ? length : std::strlen(text);
-    m_narrow.reset(new char[k + 1]());
-    std::memcpy(m_narrow.get(), text, k);
+    m_narrow.emplace(text, length != 0 ? length : std::strlen(text));
 }
 
+// Each form is converted from the other up to its first zero: a text with an
+// embedded zero is cut there.
 const char* CTextBuffer::narrow() {
-    if (m_wide && !m_narrow) {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, m_wide.get(), -1, nullptr, 0, nullptr, nullptr);
-        if (n == 0) return nullptr;
-        m_narrow.reset(new char[static_cast<std::size_t>(n) + 1]());
-        if (::WideCharToMultiByte(CP_ACP, 0, m_wide.get(), -1, m_narrow.get(), n, nullptr, nullptr) == 0)
-            m_narrow.reset();
-    }
-    return m_narrow.get();
+    if (m_wide && !m_narrow) m_narrow = mirravon::AnsiFromWide(m_wide->c_str(), std::wcslen(m_wide->c_str()));
+    return m_narrow ? m_narrow->c_str() : nullptr;
 }
 
 const wchar_t* CTextBuffer::wide() {
-    if (m_narrow && !m_wide) {
-        const int n = ::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, m_narrow.get(), -1, nullptr, 0);
-        if (n == 0) return nullptr;
-        m_wide.reset(new wchar_t[static_cast<std::size_t>(n) + 1]());
-        if (::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, m_narrow.get(), -1, m_wide.get(), n) == 0) m_wide.reset();
-    }
-    return m_wide.get();
+    if (m_narrow && !m_wide) m_wide = mirravon::WideFromAnsi(m_narrow->c_str(), std::strlen(m_narrow->c_str()));
+    return m_wide ? m_wide->c_str() : nullptr;
 }
 
 CJavaString::CJavaString(JNIEnv* env, jstring str) : CJavaObject(env, static_cast<jobject>(str)) {}

@@ -27,16 +27,21 @@ int CloseOnce(HANDLE& pipe) {
     return result;
 }
 
+// Assignment from another object: this one then holds a duplicate of its
+// handle, once the handle it held is closed its own way.
+template <typename End>
+void AssignDuplicate(End& self, HANDLE& mine, HANDLE theirs) {
+    HANDLE copy = Duplicate(theirs);
+    self.Close();
+    mine = copy;
+}
+
 }  // namespace
 
 CNamedPipe::CNamedPipe(const char* name) : m_hPipe(CreatePipeServer(name)) {}
 CNamedPipe::CNamedPipe(const CNamedPipe& other) : m_hPipe(Duplicate(other.m_hPipe)) {}
 CNamedPipe& CNamedPipe::operator=(const CNamedPipe& other) {
-    if (this != &other) {
-        HANDLE copy = Duplicate(other.m_hPipe);
-        Close();
-        m_hPipe = copy;
-    }
+    if (this != &other) AssignDuplicate(*this, m_hPipe, other.m_hPipe);
     return *this;
 }
 CNamedPipe::~CNamedPipe() { Close(); }
@@ -48,11 +53,7 @@ int CNamedPipe::Close() { return CloseOnce(m_hPipe); }
 CNamedPipeClient::CNamedPipeClient(const char* name) : m_hPipe(ConnectPipeClient(name)) {}
 CNamedPipeClient::CNamedPipeClient(const CNamedPipeClient& other) : m_hPipe(Duplicate(other.m_hPipe)) {}
 CNamedPipeClient& CNamedPipeClient::operator=(const CNamedPipeClient& other) {
-    if (this != &other) {
-        HANDLE copy = Duplicate(other.m_hPipe);
-        Close();
-        m_hPipe = copy;
-    }
+    if (this != &other) AssignDuplicate(*this, m_hPipe, other.m_hPipe);
     return *this;
 }
 CNamedPipeClient::~CNamedPipeClient() { Close(); }

@@ -5,6 +5,8 @@
 #include <jni.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "jnisupport/java_object.h"
 
@@ -24,8 +26,8 @@ public:
     const wchar_t* wide();
 
 private:
-    std::unique_ptr<wchar_t[]> m_wide;
-    std::unique_ptr<char[]> m_narrow;
+    std::optional<std::wstring> m_wide;
+    std::optional<std::string> m_narrow;
 };
 
 class CJavaString : public CJavaObject {

@@ -2,8 +2,8 @@
 //
 // Inside the library a failure is thrown by value as one of two kinds: a Windows
 // error code (`unsigned long`, as GetLastError gave it) or a `user_err_t`. Every
-// export that can fail runs its work through CallGuarded (or the same handlers by
-// hand), which turns the failure into a pending DrovixIntegrationException.
+// export that can fail runs its work through CallGuarded, which turns the
+// failure into a pending DrovixIntegrationException.
 #pragma once
 
 #include <jni.h>
@@ -11,10 +11,11 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "mirravon/guarded_call.h"
 
 inline constexpr const char kDrovixIntegrationExceptionClass[] =
     "com/varnex/quorel/mirravon/testmanagement/drovix/common/DrovixIntegrationException";
@@ -46,29 +47,24 @@ void ThrowSystemError(JNIEnv* env, unsigned long code);
 // Neither throws; when the class or a constructor is missing, or an exception is
 // already pending, the VM's own error is what Java receives.
 
+// Leaves the Java form of the exception being handled pending; called inside a
+// catch block. Out of memory and any other C++ exception are reported as the
+// system errors ERROR_NOT_ENOUGH_MEMORY and ERROR_INTERNAL_ERROR: nothing may
+// unwind into the VM.
+void ThrowJavaExceptionForCurrent(JNIEnv* env);
+
 // Runs `work` and turns a native failure into the pending Java exception; the
-// result is then `failed` (which the VM ignores). Out of memory and any other C++
-// exception are reported as system errors too: nothing may unwind into the VM.
+// result is then `failed` (which the VM ignores).
 template <typename R, typename Work>
 R CallGuarded(JNIEnv* env, R failed, Work&& work) {
-    try {
-        return std::forward<Work>(work)();
-    } catch (const user_err_t& error) {
-        ThrowUserError(env, error);
-    } catch (unsigned long code) {
-        ThrowSystemError(env, code);
-    } catch (const std::bad_alloc&) {
-        ThrowSystemError(env, ERROR_NOT_ENOUGH_MEMORY);
-    } catch (...) {
-        ThrowSystemError(env, ERROR_INTERNAL_ERROR);
-    }
-    return failed;
+    return mirravon::GuardedCall([&]() -> R { return std::forward<Work>(work)(); },
+                                 [&] {
+                                     ThrowJavaExceptionForCurrent(env);
+                                     return failed;
+                                 });
 }
 
 template <typename Work>
 void CallGuarded(JNIEnv* env, Work&& work) {
-    CallGuarded(env, 0, [&] {
-        std::forward<Work>(work)();
-        return 0;
-    });
+    mirravon::GuardedCall(std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
 }

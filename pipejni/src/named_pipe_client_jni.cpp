@@ -1,0 +1,47 @@
+// Java bindings of the pipe channel's client end: NamedPipeClient, its handle in "hPipeClientEnd".
+#include "com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient.h"
+#include "pipe/named_pipe.h"
+#include "pipe_handle_field.h"
+
+#define CLIENT(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_##name
+
+namespace {
+
+constexpr const char kClientField[] = "hPipeClientEnd";
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT void JNICALL CLIENT(native_1createNamedPipeClient)(JNIEnv* env, jobject self, jstring name) {
+    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
+}
+
+JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, jbyteArray data) {
+    if (data == nullptr) {
+        // Java passes an array; a null one would crash the VM's array functions.
+        jclass npe = env->FindClass("java/lang/NullPointerException");
+        if (npe != nullptr) env->ThrowNew(npe, "data");
+        return 0;
+    }
+    const jsize length = env->GetArrayLength(data);
+    jbyte* bytes = env->GetByteArrayElements(data, nullptr);
+    if (bytes == nullptr) return 0;  // out of memory: the VM's error is pending
+    unsigned long written = 0;
+    HandleField handle(env, self, kClientField);
+    if (handle.found()) {
+        written = CallGuarded(env, 0ul, [&] {
+            return WritePipeMessage(handle.get(), reinterpret_cast<const char*>(bytes),
+                                    static_cast<unsigned long>(length));
+        });
+    }
+    env->ReleaseByteArrayElements(data, bytes, 0);
+    return static_cast<jlong>(written);
+}
+
+JNIEXPORT jint JNICALL CLIENT(native_1close)(JNIEnv* env, jobject self) {
+    HandleField handle(env, self, kClientField);
+    return handle.found() ? ClosePipeHandle(handle.get()) : 0;
+}
+
+}  // extern "C"

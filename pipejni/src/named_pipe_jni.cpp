@@ -1,0 +1,50 @@
+// Java bindings of the pipe channel's server end: NamedPipe, its handle in "hPipe".
+#include <cstdlib>
+#include <memory>
+
+#include "com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe.h"
+#include "pipe/named_pipe.h"
+#include "pipe_handle_field.h"
+
+#define PIPE(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_##name
+
+namespace {
+
+constexpr const char kServerField[] = "hPipe";
+
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT void JNICALL PIPE(native_1createNamedPipe)(JNIEnv* env, jobject self, jstring name) {
+    CreateEnd(env, self, name, kServerField, CreatePipeServer);
+}
+
+JNIEXPORT jint JNICALL PIPE(native_1waitForConnection)(JNIEnv* env, jobject self) {
+    HandleField handle(env, self, kServerField);
+    return handle.found() ? WaitForPipeClient(handle.get()) : 0;
+}
+
+JNIEXPORT jbyteArray JNICALL PIPE(native_1readMessage)(JNIEnv* env, jobject self) {
+    HandleField handle(env, self, kServerField);
+    if (!handle.found()) return nullptr;
+    return CallGuarded(env, static_cast<jbyteArray>(nullptr), [&]() -> jbyteArray {
+        unsigned long length = 0;
+        std::unique_ptr<char, FreeDeleter> buffer(ReadPipeMessage(handle.get(), &length));
+        jbyteArray array = env->NewByteArray(static_cast<jsize>(length));
+        if (array != nullptr && length != 0)
+            env->SetByteArrayRegion(array, 0, static_cast<jsize>(length), reinterpret_cast<const jbyte*>(buffer.get()));
+        return array;
+    });
+}
+
+JNIEXPORT jint JNICALL PIPE(native_1close)(JNIEnv* env, jobject self) {
+    HandleField handle(env, self, kServerField);
+    return handle.found() ? ClosePipeHandle(handle.get()) : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,50 @@
+// What the Java bindings of both pipe ends share: the pipe handle kept in a
+// long field of the Java object, and creating an end into that field.
+#pragma once
+
+#include <jni.h>
+#include <windows.h>
+
+#include <cstdint>
+
+#include "jnisupport/java_exception.h"
+#include "jnisupport/java_string.h"
+
+// The handle's long field, looked up on the receiver's runtime class so that a
+// subclass works too. A missing field leaves the VM's error pending.
+class HandleField {
+public:
+    HandleField(JNIEnv* env, jobject self, const char* name) : m_env(env), m_self(self) {
+        jclass cls = env->GetObjectClass(self);
+        if (cls != nullptr) m_id = env->GetFieldID(cls, name, "J");
+    }
+    bool found() const { return m_id != nullptr; }
+
+    // The low 32 bits of the field.
+    HANDLE get() const {
+        const jlong value = m_env->GetLongField(m_self, m_id);
+        return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<std::int32_t>(value)));
+    }
+    // Sign-extended, so a handle with its top bit set reads as a negative long.
+    void set(HANDLE handle) const {
+        m_env->SetLongField(m_self, m_id, static_cast<jlong>(reinterpret_cast<LONG_PTR>(handle)));
+    }
+
+private:
+    JNIEnv* m_env;
+    jobject m_self;
+    jfieldID m_id = nullptr;
+};
+
+// Opens an end with the native text of `name` and stores its handle in `field`.
+// The pipe is made only when its handle can be stored.
+inline void CreateEnd(JNIEnv* env, jobject self, jstring name, const char* field, HANDLE (*open)(const char*)) {
+    HandleField handle(env, self, field);
+    if (!handle.found()) return;
+    CallGuarded(env, [&] {
+        CJavaString text(env, name);
+        const char* chars = text.chars();
+        if (env->ExceptionCheck()) return;
+        handle.set(open(chars));
+    });
+}
