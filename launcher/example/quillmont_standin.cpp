@@ -9,7 +9,11 @@
 //   reg_root=HKLM|HKCU, reg_key=KEY   write the values "location" and "version" there
 //   ref_file=FILE   write "location=" and "version=" lines to FILE
 //   location=, version=               the values to write
+//   exclusive=FILE  end with the system's error code when FILE cannot be opened
+//                   unshared (a handle to it is open somewhere, perhaps inherited)
 // Without a script it only records, and ends with 0.
+#include "mirravon/unique_owner.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -86,6 +90,11 @@ int main() {
         out << ::GetCommandLineA() << "\n";
     }
     if (before < std::atoi(value("restarts", "0").c_str())) return 23;
+    if (script.count("exclusive")) {
+        const mirravon::unique_hfile file(::CreateFileA(script.at("exclusive").c_str(), GENERIC_READ, 0, nullptr,
+                                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return static_cast<int>(::GetLastError());
+    }
     if (script.count("reg_key")) writeRegistry(script);
     if (script.count("ref_file")) {
         std::ofstream ref(script.at("ref_file"));

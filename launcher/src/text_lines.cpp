@@ -13,7 +13,7 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 }  // namespace
 
 std::size_t MemoryReader::read(char* buffer, std::size_t room) {
-    const std::size_t n = std::min(room, m_text.size());
+    const std::size_t n = std::min({room, m_chunk, m_text.size()});
     std::memcpy(buffer, m_text.data(), n);
     m_text.remove_prefix(n);
     return n;

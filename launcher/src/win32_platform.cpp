@@ -1,5 +1,6 @@
 #include "win32_platform.h"
 
+#include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "stelvo/utf8.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace stelvo {
@@ -92,30 +94,10 @@ bool Win32Platform::ownProgramPath(std::string& path) {
     const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
     // 0: no answer; the whole room: the path was cut.
     if (length == 0 || length >= wide.size()) return false;
-    wide.resize(length);
-    return ansiFromWideExactly(wide, path);
-}
-
-bool ansiFromWideExactly(std::wstring_view wide, std::string& ansi) {
-    if (wide.empty()) {
-        ansi.clear();
-        return true;
-    }
-    // With UTF-8 as the ANSI code page every character fits; only a broken
-    // surrogate does not. Any other code page must hold each character as it
-    // is: no best-fit look-alike, no default character.
-    const bool utf8 = ::GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* const used = utf8 ? nullptr : &usedDefault;
-    const int units = static_cast<int>(wide.size());
-    const int bytes = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), units, nullptr, 0, nullptr, used);
-    if (bytes <= 0 || usedDefault) return false;
-    std::string converted(static_cast<std::size_t>(bytes), '\0');
-    if (::WideCharToMultiByte(CP_ACP, flags, wide.data(), units, &converted[0], bytes, nullptr, used) != bytes ||
-        usedDefault)
-        return false;
-    ansi = std::move(converted);
+    // A character the ANSI code page cannot hold would name another file.
+    std::optional<std::string> ansi = mirravon::AnsiFromWideExactly(wide.data(), length);
+    if (!ansi) return false;
+    path = std::move(*ansi);
     return true;
 }
 
@@ -146,13 +128,9 @@ bool Win32Platform::systemDirectory(std::string& dir) {
 }
 
 std::string Win32Platform::ansiToUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(&wide[0]),
-                          units);
-    return utf16ToUtf8(wide);
+    const std::optional<std::wstring> wide = mirravon::WideFromAnsi(text.data(), text.size());
+    if (!wide) return {};
+    return utf16ToUtf8(std::u16string(wide->begin(), wide->end()));
 }
 
 unsigned short Win32Platform::userLanguage() { return ::GetUserDefaultLangID(); }

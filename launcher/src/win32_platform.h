@@ -3,8 +3,7 @@
 
 #include "stelvo/platform.h"
 
-#include <string>
-#include <string_view>
+#include <cstddef>
 
 namespace stelvo {
 
@@ -31,9 +30,5 @@ public:
 
 // The longest path the system has (in UTF-16 units, with the "\\?\" prefix).
 constexpr std::size_t kLongestPath = 32768;
-
-// The ANSI form of a UTF-16 text, only when the ANSI code page holds every
-// character exactly; false otherwise.
-bool ansiFromWideExactly(std::wstring_view wide, std::string& ansi);
 
 }  // namespace stelvo

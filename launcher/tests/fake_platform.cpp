@@ -3,8 +3,6 @@
 #include "stelvo/messages.h"
 #include "stelvo/utf8.h"
 
-#include <algorithm>
-
 namespace stelvo_test {
 
 FakePlatform::FakePlatform() {
@@ -62,21 +60,15 @@ FileKind FakePlatform::fileKind(const std::string& path) {
 
 namespace {
 
-// A file's content handed over at most `chunk` bytes per read.
+// A file's content, owned by the reader, handed over at most `chunk` bytes per read.
 class ContentReader final : public stelvo::ChunkReader {
 public:
-    ContentReader(std::string content, std::size_t chunk) : m_content(std::move(content)), m_chunk(chunk) {}
-    std::size_t read(char* buffer, std::size_t room) override {
-        const std::size_t n = std::min({room, m_chunk, m_content.size() - m_pos});
-        m_content.copy(buffer, n, m_pos);
-        m_pos += n;
-        return n;
-    }
+    ContentReader(std::string content, std::size_t chunk) : m_content(std::move(content)), m_reader(m_content, chunk) {}
+    std::size_t read(char* buffer, std::size_t room) override { return m_reader.read(buffer, room); }
 
 private:
     std::string m_content;
-    std::size_t m_chunk;
-    std::size_t m_pos = 0;
+    stelvo::MemoryReader m_reader;
 };
 
 }  // namespace

@@ -15,14 +15,17 @@ public:
     virtual std::size_t read(char* buffer, std::size_t room) = 0;
 };
 
-// Text in memory, which must outlive the reader.
+// Text in memory, which must outlive the reader; at most `chunk` bytes a read
+// (tests and fuzz targets hand text over in small pieces with it).
 class MemoryReader final : public ChunkReader {
 public:
-    explicit MemoryReader(std::string_view text) : m_text(text) {}
+    explicit MemoryReader(std::string_view text, std::size_t chunk = static_cast<std::size_t>(-1))
+        : m_text(text), m_chunk(chunk) {}
     std::size_t read(char* buffer, std::size_t room) override;
 
 private:
     std::string_view m_text;
+    std::size_t m_chunk;
 };
 
 }  // namespace stelvo

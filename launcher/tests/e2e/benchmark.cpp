@@ -1,11 +1,14 @@
 // Launcher overhead under Wine: stelvo.exe -wait with an installed agent
 // (settings, discovery, command line, the agent's run) against running the
-// agent directly, over repeated runs. Prints figures; not a test.
+// agent directly, over repeated runs; then the time and peak memory of one run
+// over a 600 MB (sparse) settings file. Prints figures; not a test.
 //   launcher_benchmark STELVO_EXE STANDIN_EXE [RUNS]
 #include "mirravon/unique_owner.h"
+#include "mirravon_test/win32_test_support.h"
 #include "mirravon_test/wine_paths.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +19,8 @@
 
 namespace {
 
-double runSeconds(const std::string& program, std::string commandLine, DWORD& code) {
+double runSeconds(const std::string& program, std::string commandLine, DWORD& code,
+                  PROCESS_MEMORY_COUNTERS* memory = nullptr) {  // peaks seen while it ran
     LARGE_INTEGER frequency, start, end;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
@@ -27,7 +31,18 @@ double runSeconds(const std::string& program, std::string commandLine, DWORD& co
                           &info))
         return -1;
     mirravon::unique_handle process(info.hProcess), thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) return -1;
+    // Wine reads another process's counters from the live process only: sample
+    // them while it runs and keep the highest peaks.
+    DWORD waited = 0;
+    while (::WaitForSingleObject(process.get(), 5) == WAIT_TIMEOUT) {
+        if ((waited += 5) > 120000) return -1;
+        PROCESS_MEMORY_COUNTERS now{};
+        now.cb = sizeof now;
+        if (memory != nullptr && ::GetProcessMemoryInfo(process.get(), &now, sizeof now)) {
+            memory->PeakWorkingSetSize = std::max(memory->PeakWorkingSetSize, now.PeakWorkingSetSize);
+            memory->PeakPagefileUsage = std::max(memory->PeakPagefileUsage, now.PeakPagefileUsage);
+        }
+    }
     ::QueryPerformanceCounter(&end);
     ::GetExitCodeProcess(process.get(), &code);
     return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -75,5 +90,22 @@ int main(int argc, char** argv) {
                 *std::min_element(launched.begin(), launched.end()),
                 *std::max_element(launched.begin(), launched.end()));
     std::printf("launcher overhead:          %.3f s per run, ratio %.2f\n", b - a, b / a);
-    return 0;
+
+    // A settings file of 600 MB: a section header, zeros, the version at its end.
+    const std::string big = dir + "big\\";
+    ::CreateDirectoryA(big.c_str(), nullptr);
+    ::CopyFileA((dir + "stelvo.exe").c_str(), (big + "stelvo.exe").c_str(), FALSE);
+    if (!mirravon_test::WriteSparseFile(big + "stelvo.ini", "[MANAGER]\n", 600LL << 20, "\nVERSION=9.9\n")) {
+        std::fprintf(stderr, "cannot make the 600 MB settings file\n");
+        return 1;
+    }
+    DWORD code = 0;
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    const double seconds = runSeconds(big + "stelvo.exe", "\"" + big + "stelvo.exe\" -silent", code, &memory);
+    ::DeleteFileA((big + "stelvo.ini").c_str());
+    std::printf("600 MB settings file:       %.3f s, exit code %lu, peak working set %.1f MB, peak private %.1f MB\n",
+                seconds, static_cast<unsigned long>(code), static_cast<double>(memory.PeakWorkingSetSize) / 1048576.0,
+                static_cast<double>(memory.PeakPagefileUsage) / 1048576.0);
+    return seconds < 0 ? 1 : 0;
 }
