@@ -1,7 +1,8 @@
 // Reads stelvo.exe's own resources the way the launcher does (FindResourceEx,
 // LoadResource) and checks the message table and the icon group.
 #include "mirravon/unique_owner.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/test_main.h"
+#include "mirravon_test/to_utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -86,9 +87,8 @@ TEST_F(LauncherResources, EveryMessageInEveryLanguageKeepsTheEnglishPlaceholders
             EXPECT_EQ(placeholders(text), placeholders(english[id]))
                 << "message " << id << " language 0x" << std::hex << lang;
             // The launcher holds a looked-up text in 255 bytes of UTF-8.
-            const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                   nullptr, 0, nullptr, nullptr);
-            EXPECT_LE(utf8, 255) << "message " << id << " language 0x" << std::hex << lang;
+            EXPECT_LE(mirravon_test::toUtf8(text).size(), 255u)
+                << "message " << id << " language 0x" << std::hex << lang;
         }
     }
 }
@@ -137,11 +137,5 @@ TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: %s PATH-TO-stelvo.exe\n", argv[0]);
-        return 2;
-    }
-    g_exePath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "PATH-TO-stelvo.exe", {&g_exePath});
 }
