@@ -2,8 +2,10 @@
 // (settings, discovery, command line, the agent's run) against running the
 // agent directly, over repeated runs. Prints figures; not a test.
 //   launcher_benchmark STELVO_EXE STANDIN_EXE [RUNS]
-#include "mirravon/unique_owner.h"
+#include "mirravon_test/child_process.h"
+#include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/wine_paths.h"
+#include "mirravon_test/win32_test_support.h"
 
 #include <windows.h>
 
@@ -16,21 +18,14 @@
 
 namespace {
 
-double runSeconds(const std::string& program, std::string commandLine, DWORD& code) {
-    LARGE_INTEGER frequency, start, end;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info))
-        return -1;
-    mirravon::unique_handle process(info.hProcess), thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) return -1;
-    ::QueryPerformanceCounter(&end);
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+// Seconds from the start of `commandLine` to its end; -1 when it did not start
+// or end within two minutes.
+double runSeconds(const std::string& program, const std::string& commandLine, DWORD& code) {
+    const double start = mirravon_test::Now();
+    const mirravon_test::ChildProcess child(commandLine, program);
+    if (!child.wait(120000)) return -1;
+    code = child.exitCode();
+    return mirravon_test::Now() - start;
 }
 
 double median(std::vector<double> v) {
@@ -46,10 +41,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int runs = argc > 3 ? std::atoi(argv[3]) : 10;
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string dir = std::string(temp) + "stelvo-benchmark\\";
-    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const mirravon_test::ScratchDir folder(L"stelvo-benchmark");
+    const std::string dir = folder.ansiPath() + "\\";
     ::CopyFileA(mirravon_test::toWindowsPath(argv[1]).c_str(), (dir + "stelvo.exe").c_str(), FALSE);
     ::CopyFileA(mirravon_test::toWindowsPath(argv[2]).c_str(), (dir + "agent.exe").c_str(), FALSE);
     std::ofstream(dir + "agent.cfg") << "record=" << dir << "agent.record\n";
