@@ -10,6 +10,14 @@ if(WIN32)
   # Reproducible binaries: no link time stamp, no build or source folder inside.
   add_link_options(-Wl,--no-insert-timestamp)
   add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=src -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+  # Hardening. Stack protection takes its guard and failure handler from libssp,
+  # linked statically like the rest of the runtime (the link is -static); they
+  # call only advapi32 and msvcrt, which every deliverable imports anyway. ASLR
+  # and DEP are this linker's defaults; they are named so that another binutils
+  # cannot drop them silently, and an exe keeps the relocations without which
+  # Windows cannot move it.
+  add_compile_options(-fstack-protector-strong)
+  add_link_options(-fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--enable-reloc-section)
 endif()
 
 # A Windows test program: built for Windows and run by CTest under Wine.

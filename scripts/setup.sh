@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine32:i386 wine64
   wixl zip unzip libxml2-utils
+  osslsigncode openssl   # release signing, and the throwaway certificate of its check
   # qemu-user-static: see enable-i386.sh (needs a newer one than Debian 12 has)
 )
 

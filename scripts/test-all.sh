@@ -12,7 +12,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs" --timeout 1800 --no-tests=error
 
-echo "== Release: reproducible binaries, the archive"
+echo "== Release: reproducible archives, stripped and signed binaries, hardening"
 bash checks/check-reproducible.sh "$PWD"
 bash checks/check-release.sh "$PWD"
 

@@ -1,5 +1,7 @@
 // The driver's paths from start to exit code, through the platform interface.
+#include "example_run_log.h"
 #include "fake_platform.h"
+#include "mirravon_test/wine_paths.h"
 #include "stelvo/driver.h"
 #include "stelvo/messages.h"
 
@@ -11,10 +13,28 @@
 #include <sstream>
 
 using namespace stelvo;
+using stelvo_test::ExampleRun;
+using stelvo_test::exampleRunLog;
 using stelvo_test::FakePlatform;
 using stelvo_test::Start;
 
 namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The example image's settings file, as the end-to-end test runs it.
+std::string exampleSettings() {
+#ifdef _WIN32
+    return readFile(mirravon_test::toWindowsPath(STELVO_EXAMPLE_INI));
+#else
+    return readFile(STELVO_EXAMPLE_INI);
+#endif
+}
 
 const char* const kIni =
     "[INSTALLER]\nLOCATION=agent.msi\n"
@@ -334,50 +354,29 @@ TEST_F(Driver, UninstallModeWithAnAcceptableAgentStartsIt) {
 }
 
 TEST_F(Driver, LogFileHoldsEverySectionInOrder) {
-    installerInstalls(3010);
-    const std::string logPath = ::testing::TempDir() + "stelvo_driver_test.log";
-    std::remove(logPath.c_str());
-    EXPECT_EQ(run({"-log", logPath.c_str(), "-wait"}), 0);
+    // The end-to-end test's run over the example image, here with an installer
+    // that asks for a restart.
+    const ExampleRun example{"C:\\img\\", ::testing::TempDir() + "stelvo_driver_test.log",
+                             "C:\\Program Files\\Quillmont\\", 3010};
+    const std::string settings = exampleSettings();
+    ASSERT_FALSE(settings.empty()) << "cannot read " << STELVO_EXAMPLE_INI;
+    p.admin = true;
+    p.files["C:\\img\\stelvo.ini"] = settings;
+    p.files["C:\\img\\quillmont-agent.msi"] = "";
+    p.files[example.agentDir + "QuillmontAgent.exe"] = "";
+    p.onRun = [this, &example](const Start& start) -> long {
+        if (start.program.find("msiexec") == std::string::npos) return 0;
+        p.registry[{RegistryRoot::LocalMachine, "Software\\Mirravon Example\\Quillmont"}] = {
+            {"location", example.agentDir}, {"version", "7.1.0"}};
+        return example.installerCode;
+    };
+    std::remove(example.logPath.c_str());
+    EXPECT_EQ(run({"-log", example.logPath.c_str(), "-wait"}), 0);
     EXPECT_FALSE(s.log.isOpen());  // closed before the agent starts
-    std::ifstream in(logPath);
-    std::stringstream content;
-    content << in.rdbuf();
-    const std::string b = "======================================================\n";
-    const std::string expected =
-        "\nLauncher info\n" + b +
-        "launcherFullPath: (C:\\img\\stelvo.exe)\nlauncherDir: (C:\\img\\)\nlauncherFile: (stelvo.exe)\n"
-        "launcherName: (stelvo)\n"
-        "\nINI File info\n" + b +
-        "iniInstallerLocation: (agent.msi)\niniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\n"
-        "iniManagerVersion: (7.0)\niniManagerLauncher: (bin\\agent.exe)\niniManagerLauncherSilent: ()\n"
-        "iniManagerInput: ()\niniMode: ()\niniSilent: ()\niniIsAdmin: ()\niniAppDataLocation: ()\n"
-        "\nCommandline Arguments\n" + b +
-        "argInputFile: ()\nargLogFile: (" + logPath + ")\nargIsSilent: (0)\nargIsUserAdmin: (0)\nisDebug: (1)\n"
-        "isWait: (1)\nargAppDataLocation: ()\n"
-        "\nMode\n" + b +
-        "isSilent: (0)\nisDialogAllowed: (1)\nisUserAdmin: (0)\nappDataLocation: ()\ninputFile: ()\n"
-        "\nGet Installed Agent Info\n" + b +
-        "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\nisAdmin(): (0)\nisUserAdmin: (0)\n"
-        "Get current agent location from Registry: \niniManagerLocationKey: (Software\\Q)\n"
-        "\nInstalled Agent Info\n" + b + "refVersion: ()\nrefLocation: ()\n"
-        "\nExpected Agent Info\n" + b + "refVersion: ()\niniManagerVersion: (7.0)\n"
-        "Agent is not installed.  Prepare to install.\n"
-        "\nCommand to launch agent install\n" + b +
-        "installerArglist[0]: (C:\\windows\\system32\\msiexec.exe)\ninstallerArglist[1]: (/i)\n"
-        "installerArglist[2]: (\"C:\\img\\agent.msi\")\ninstallerArglist[3]: (STANDALONE=false)\n"
-        "\nReturn code of agent installer\n" + b +
-        "rc: (3010)\nInstallerProgram: (C:\\windows\\system32\\msiexec.exe)\n"
-        "Install succeeded; a restart is required to complete it \n"
-        "\nGet Installed Agent Info\n" + b +
-        "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: ()\nisAdmin(): (0)\nisUserAdmin: (0)\n"
-        "Get current agent location from Registry: \niniManagerLocationKey: (Software\\Q)\n"
-        "\nInstalled Agent Info (after install agent) \n" + b + "refVersion: (7.0)\nrefLocation: (C:\\Q)\n"
-        "\nExpected Agent Info\n" + b + "refVersion: (7.0)\niniManagerVersion: (7.0)\n"
-        "\nCommand to launch agent\n" + b +
-        "AgentProgram: (C:\\Q\\bin\\agent.exe)\nagentArglist[0]: (\"C:\\Q\\bin\\agent.exe\")\n"
-        "isWait: (1)\n";
-    EXPECT_EQ(content.str(), expected);
-    std::remove(logPath.c_str());
+    std::string expected;
+    for (const std::string& line : exampleRunLog(example)) expected += line + "\n";
+    EXPECT_EQ(readFile(example.logPath), expected);
+    EXPECT_EQ(std::remove(example.logPath.c_str()), 0);
 }
 
 TEST_F(Driver, UnopenableLogFileLeavesTheRunUnchanged) {

@@ -1,5 +1,6 @@
 // Normalisation, folder placeholders, program search and path splits.
 #include "fake_platform.h"
+#include "mirravon_test/caller.h"
 #include "mirravon_test/wine_paths.h"
 #include "stelvo/path_helpers.h"
 
@@ -13,7 +14,9 @@ using stelvo_test::FakePlatform;
 
 namespace {
 
-std::string normalized(const std::string& source, int expectedStatus = kNormalized, std::size_t width = 255) {
+std::string normalized(const std::string& source, int expectedStatus = kNormalized, std::size_t width = 255,
+                       mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     std::string out = "junk";
     EXPECT_EQ(normalizePath(source, out, width), expectedStatus) << source;
     return out;

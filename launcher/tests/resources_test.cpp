@@ -2,7 +2,7 @@
 // LoadResource, the launcher's own walk over a string-table block) and checks
 // the message table and the icon group.
 #include "mirravon/unique_owner.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/test_main.h"
 #include "stelvo/messages.h"
 #include "stelvo/utf8.h"
 
@@ -78,7 +78,8 @@ TEST_F(LauncherResources, EveryMessageInEveryLanguageKeepsTheEnglishPlaceholders
             EXPECT_EQ(placeholders(text), placeholders(english[id]))
                 << "message " << id << " language 0x" << std::hex << lang;
             // The launcher holds a looked-up text in 255 bytes of UTF-8.
-            EXPECT_LE(stelvo::utf16ToUtf8(text).size(), stelvo::kMessageBytes) << "message " << id << " language 0x" << std::hex << lang;
+            EXPECT_LE(stelvo::utf16ToUtf8(text).size(), stelvo::kMessageBytes)
+                << "message " << id << " language 0x" << std::hex << lang;
         }
     }
 }
@@ -127,11 +128,5 @@ TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: %s PATH-TO-stelvo.exe\n", argv[0]);
-        return 2;
-    }
-    g_exePath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "PATH-TO-stelvo.exe", {&g_exePath});
 }

@@ -10,25 +10,29 @@
 #include <vector>
 
 #include "mirravon/unique_owner.h"
+#include "mirravon_test/caller.h"
+#include "mirravon_test/child_process.h"
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/to_utf8.h"
 #include "mirravon_test/wine_paths.h"
 #include "tavroos/agent_controller.h"
 #include "tavroos/kestrum.h"
-#include "test_support.h"
 
+using mirravon_test::ScratchKey;
 using tavroos::AgentControllerTiming;
 using tavroos::CAgentControllerStarter;
 using tavroos::ProcessIdList;
-using tavroos_test::MachineKey;
 
 namespace {
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 // The stand-ins' install home: bin\QAServer.exe, bin\QAService.exe, other\qaserver.exe.
-const std::wstring kHome = Widen(mirravon_test::toWindowsPath(TAVROOS_QAC_HOME));
-const std::wstring kServer = kHome + L"\\bin\\QAServer.exe";
+const std::string kHomePath = mirravon_test::toWindowsPath(TAVROOS_QAC_HOME);
+const std::wstring kHome = Widen(kHomePath);
+const std::string kServer = kHomePath + "\\bin\\QAServer.exe";
 const std::wstring kService = kHome + L"\\bin\\QAService.exe";
-const std::wstring kLowerCaseServer = kHome + L"\\other\\qaserver.exe";
+const std::string kLowerCaseServer = kHomePath + "\\other\\qaserver.exe";
 const std::wstring kLog = kHome + L"\\standin.log";
 
 AgentControllerTiming FastPolls() {
@@ -39,7 +43,20 @@ AgentControllerTiming FastPolls() {
     return timing;
 }
 
-CAgentControllerStarter Starter() { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe", FastPolls()); }
+CAgentControllerStarter Starter(const AgentControllerTiming& timing = FastPolls()) {
+    return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe", timing);
+}
+
+// A start with `timing`: its result and how long it took.
+struct TimedStart {
+    bool result;
+    ULONGLONG ms;
+};
+TimedStart StartWith(const AgentControllerTiming& timing) {
+    const ULONGLONG begin = ::GetTickCount64();
+    const bool result = Starter(timing).Start();
+    return {result, ::GetTickCount64() - begin};
+}
 
 std::vector<DWORD> Find(const wchar_t* name) {
     ProcessIdList ids{};
@@ -57,20 +74,11 @@ bool WaitForCount(const wchar_t* name, std::size_t count, DWORD limitMs = 60000)
     return true;
 }
 
-DWORD Launch(const std::wstring& program) {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 0;
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return pi.dwProcessId;
-}
+// Starts a stand-in and leaves it running (the fixture ends it); its process id, 0 when it did not start.
+DWORD Launch(const std::string& program) { return mirravon_test::ChildProcess("\"" + program + "\"", program).id(); }
 
 std::vector<std::string> LogLines() {
-    std::ifstream in(tavroos_test::Utf8(kLog));
+    std::ifstream in(mirravon_test::toUtf8(kLog));
     std::vector<std::string> events;
     for (std::string line; std::getline(in, line);) events.push_back(line.substr(0, line.find(' ')));
     return events;
@@ -105,7 +113,7 @@ protected:
     void TearDown() override { Clean(); }
 
     void Clean() {
-        key.Remove();
+        key.remove();
         for (const wchar_t* name : {L"QAServer.exe", L"qaserver.exe", L"QAService.exe"}) {
             const std::vector<DWORD> ids = Find(name);
             ProcessIdList list{};
@@ -116,15 +124,15 @@ protected:
         ::DeleteFileW(kLog.c_str());
     }
 
-    void SetInstallHome(const std::wstring& home) { key.SetString(CAgentControllerStarter::kInstallHomeValue, home); }
+    void SetInstallHome(const std::wstring& home) { key.setString(CAgentControllerStarter::kInstallHomeValue, home); }
 
-    MachineKey key{CAgentControllerStarter::kRegistryKey};
+    ScratchKey key{HKEY_LOCAL_MACHINE, CAgentControllerStarter::kRegistryKey};
 };
 
 TEST_F(AgentController, NothingRunningAndNoKeyGivesFalseAndStartsNothing) {
     EXPECT_FALSE(tavroos::CKestrum::GetInstance().StartQAC());
     // The key without the value is no better.
-    key.Create();
+    key.create();
     EXPECT_FALSE(Starter().Start());
     EXPECT_TRUE(Find(L"QAServer.exe").empty());
     EXPECT_EQ(CountOf(LogLines(), "server-start"), 0u);
@@ -167,14 +175,14 @@ TEST_F(AgentController, ServerThatNeverAppearsEndsTheWaitWithFalse) {
     SetInstallHome(kHome + L"\\nowhere");
     AgentControllerTiming timing = FastPolls();
     timing.serverAppearLimitMs = 1500;
-    CAgentControllerStarter starter(L"QAServer.exe", L"QAService.exe", timing);
-    const ULONGLONG start = ::GetTickCount64();
-    EXPECT_FALSE(starter.Start());
-    EXPECT_LT(::GetTickCount64() - start, 20000u);
+    const TimedStart start = StartWith(timing);
+    EXPECT_FALSE(start.result);
+    EXPECT_LT(start.ms, 20000u);
 }
 
 // Registers the stand-in service with the real service manager and starts it.
-void StartStandInService() {
+void StartStandInService(mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     mirravon::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_TRUE(manager);
     const std::wstring binary = L"\"" + kService + L"\"";
@@ -219,10 +227,9 @@ TEST_F(AgentController, ServiceThatDoesNotEndIsWaitedForOnlyUpToTheBound) {
     ASSERT_NO_FATAL_FAILURE(StartStandInService());
     AgentControllerTiming timing = FastPolls();
     timing.serviceEndLimitMs = 2000;
-    CAgentControllerStarter starter(L"QAServer.exe", L"QAService.exe", timing);
-    const ULONGLONG start = ::GetTickCount64();
-    EXPECT_TRUE(starter.Start());
-    EXPECT_LT(::GetTickCount64() - start, 30000u);
+    const TimedStart start = StartWith(timing);
+    EXPECT_TRUE(start.result);
+    EXPECT_LT(start.ms, 30000u);
     // The server is restarted all the same.
     EXPECT_EQ(Find(L"QAServer.exe").size(), 1u);
     EXPECT_EQ(Find(L"QAService.exe").size(), 1u);

@@ -6,14 +6,20 @@
 #include <vector>
 
 #include "jnihost/jni_host.h"
+#include "mirravon_test/caller.h"
+#include "mirravon_test/scratch_dir.h"
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/to_utf8.h"
 #include "mirravon_test/wine_paths.h"
-#include "test_support.h"
 
 using jnihost::JniHost;
 using jnihost::Library;
 namespace cls = jnihost::classes;
-using tavroos_test::MachineKey;
-using tavroos_test::TempDir;
+using mirravon_test::Caller;
+using mirravon_test::CallerTrace;
+using mirravon_test::ScratchDir;
+using mirravon_test::ScratchKey;
+using mirravon_test::toUtf8;
 
 namespace {
 
@@ -37,17 +43,20 @@ protected:
     jstring Str(const std::wstring& text) { return vm.newString(U16(text)); }
 
     // A pending KestrumException with an empty message, cleared.
-    void ExpectKestrumException() {
+    void ExpectKestrumException(Caller where = {}) {
+        const CallerTrace trace(where);
         EXPECT_EQ(vm.pendingExceptionClass(), cls::kKestrumException);
         EXPECT_EQ(vm.pendingExceptionMessage(), "");
         vm.clearException();
     }
-    void ExpectNoException() {
+    void ExpectNoException(Caller where = {}) {
+        const CallerTrace trace(where);
         EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionClass();
         vm.clearException();
     }
 
-    std::string Getenv(jstring name) {
+    std::string Getenv(jstring name, Caller where = {}) {
+        const CallerTrace trace(where);
         jstring value = vm.call<jstring>(*dll, OS_EXPORT("getenv"), self, name);
         ExpectNoException();
         EXPECT_NE(value, nullptr);
@@ -55,7 +64,8 @@ protected:
     }
 
     // name -> directory, from the FileStat constructor arguments in array order.
-    std::vector<std::pair<std::string, bool>> ListFiles(jstring dir) {
+    std::vector<std::pair<std::string, bool>> ListFiles(jstring dir, Caller where = {}) {
+        const CallerTrace trace(where);
         jobjectArray array = vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, dir);
         ExpectNoException();
         std::vector<std::pair<std::string, bool>> entries;
@@ -84,13 +94,13 @@ protected:
 constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
 
 TEST_F(Tavroos, KestrumMissingIsFalseWithoutExceptionButPathThrows) {
-    MachineKey key(kToolKey);
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
     EXPECT_EQ(vm.call<jboolean>(*dll, OS_EXPORT("isKestrumInstalled"), self), JNI_FALSE);
     ExpectNoException();
     EXPECT_EQ(vm.call<jstring>(*dll, OS_EXPORT("getKestrumPath"), self), nullptr);
     ExpectKestrumException();
 
-    key.SetString(L"ProductHome", L"C:\\Belmora\\Kestrum\u00E9\\");
+    key.setString(L"ProductHome", L"C:\\Belmora\\Kestrum\u00E9\\");
     EXPECT_EQ(vm.call<jboolean>(*dll, OS_EXPORT("isKestrumInstalled"), self), JNI_TRUE);
     jstring path = vm.call<jstring>(*dll, OS_EXPORT("getKestrumPath"), self);
     ExpectNoException();
@@ -112,16 +122,16 @@ TEST_F(Tavroos, SharesAreAnEmptyArrayAndLocalPathsHaveNoUncName) {
 }
 
 TEST_F(Tavroos, ListFilesGivesEveryEntryWithDotsAsDirectories) {
-    TempDir dir(L"tavroos-jni-list");
-    dir.File(L"a.txt");
-    dir.File(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
-    dir.File(L"\u00C5ngstr\u00F6m-\u65E5.txt");
-    dir.Dir(L"sub");
+    ScratchDir dir(L"tavroos-jni-list");
+    dir.file(L"a.txt");
+    dir.file(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    dir.file(L"\u00C5ngstr\u00F6m-\u65E5.txt");
+    dir.folder(L"sub");
     const std::map<std::string, bool> expected{{".", true},
                                                {"..", true},
                                                {"a.txt", false},
                                                {"hidden.txt", false},
-                                               {tavroos_test::Utf8(L"\u00C5ngstr\u00F6m-\u65E5.txt"), false},
+                                               {toUtf8(L"\u00C5ngstr\u00F6m-\u65E5.txt"), false},
                                                {"sub", true}};
     const auto entries = ListFiles(Str(dir.path()));
     EXPECT_EQ((std::map<std::string, bool>(entries.begin(), entries.end())), expected);
@@ -138,8 +148,8 @@ TEST_F(Tavroos, ListFilesGivesEveryEntryWithDotsAsDirectories) {
 }
 
 TEST_F(Tavroos, ListFilesOfMissingDirectoryOrNullIsNullWithException) {
-    TempDir dir(L"tavroos-jni-missing");
-    dir.File(L"file.txt");
+    ScratchDir dir(L"tavroos-jni-missing");
+    dir.file(L"file.txt");
     for (jstring bad : {Str(dir / L"missing"), Str(dir / L"file.txt"), static_cast<jstring>(nullptr)}) {
         EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, bad), nullptr);
         ExpectKestrumException();
@@ -147,8 +157,8 @@ TEST_F(Tavroos, ListFilesOfMissingDirectoryOrNullIsNullWithException) {
 }
 
 TEST_F(Tavroos, LongListingKeepsFewLocalReferences) {
-    TempDir dir(L"tavroos-jni-long");
-    for (int i = 0; i < 300; ++i) dir.File(L"f" + std::to_wstring(i));
+    ScratchDir dir(L"tavroos-jni-long");
+    for (int i = 0; i < 300; ++i) dir.file(L"f" + std::to_wstring(i));
     EXPECT_EQ(ListFiles(Str(dir.path())).size(), 302u);
     EXPECT_LT(vm.lastCallLocalRefPeak(), 16);
 }
@@ -159,17 +169,18 @@ TEST_F(Tavroos, GetenvOfUnsetEmptyAndNullIsEmptyString) {
     ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_JNI_SET", L"v\u00E4lue-\u65E5"));
     EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_UNSET")), "");
     EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_EMPTY")), "");
-    EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_SET")), tavroos_test::Utf8(L"v\u00E4lue-\u65E5"));
+    EXPECT_EQ(Getenv(Str(L"TAVROOS_JNI_SET")), toUtf8(L"v\u00E4lue-\u65E5"));
     EXPECT_EQ(Getenv(nullptr), "");
     std::u16string cut = u"TAVROOS_JNI_SET";
     cut += u'\0';
     cut += u"_OTHER";
-    EXPECT_EQ(Getenv(vm.newString(cut)), tavroos_test::Utf8(L"v\u00E4lue-\u65E5"));
+    EXPECT_EQ(Getenv(vm.newString(cut)), toUtf8(L"v\u00E4lue-\u65E5"));
 }
 
 TEST_F(Tavroos, RegistryValuesPreferSevenOneAndSkipExpandStrings) {
-    MachineKey vs71(L"SOFTWARE\\Microsoft\\VisualStudio\\7.1"), vs80(L"SOFTWARE\\Microsoft\\VisualStudio\\8.0");
-    MachineKey qft(L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
+    ScratchKey vs71(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\7.1");
+    ScratchKey vs80(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\8.0");
+    ScratchKey qft(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
     auto net = [&] {
         jstring s = vm.call<jstring>(*dll, OS_EXPORT("getRegistryValueForNetInstall"), self);
         ExpectNoException();
@@ -182,17 +193,17 @@ TEST_F(Tavroos, RegistryValuesPreferSevenOneAndSkipExpandStrings) {
     };
     EXPECT_EQ(net(), "");
     EXPECT_EQ(assembly(), "");
-    vs71.SetString(L"InstallDir", L"C:\\VS71\\");
-    vs80.SetString(L"InstallDir", L"C:\\VS8\\");
+    vs71.setString(L"InstallDir", L"C:\\VS71\\");
+    vs80.setString(L"InstallDir", L"C:\\VS8\\");
     EXPECT_EQ(net(), "C:\\VS71\\");
-    vs71.SetString(L"InstallDir", L"%VS71%", REG_EXPAND_SZ);
+    vs71.setString(L"InstallDir", L"%VS71%", REG_EXPAND_SZ);
     EXPECT_EQ(net(), "C:\\VS8\\");
-    qft.SetString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net");
+    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net");
     EXPECT_EQ(assembly(), "Quorel.FT.Net");
 }
 
 TEST_F(Tavroos, StartQacWithoutAgentControllerIsFalseWithoutException) {
-    MachineKey key(L"Software\\Varnex\\Quorel Agent Controller");
+    ScratchKey key(HKEY_LOCAL_MACHINE, L"Software\\Varnex\\Quorel Agent Controller");
     EXPECT_EQ(vm.call<jboolean>(*dll, WIN_EXPORT("startQAC"), self), JNI_FALSE);
     ExpectNoException();
 }
@@ -204,7 +215,7 @@ protected:
 };
 
 TEST_F(TavroosWithoutFileStat, ListFilesLeavesNoClassDefFoundErrorOrNoSuchMethodError) {
-    TempDir dir(L"tavroos-jni-noclass");
+    ScratchDir dir(L"tavroos-jni-noclass");
     EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir.path())), nullptr);
     EXPECT_EQ(vm.pendingExceptionClass(), cls::kNoClassDefFoundError);
     vm.clearException();
@@ -222,7 +233,7 @@ protected:
 };
 
 TEST_F(TavroosWithoutException, FailureLeavesTheClassLookupError) {
-    TempDir dir(L"tavroos-jni-noexception");
+    ScratchDir dir(L"tavroos-jni-noexception");
     EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir / L"missing")), nullptr);
     EXPECT_EQ(vm.pendingExceptionClass(), cls::kNoClassDefFoundError);
     vm.clearException();

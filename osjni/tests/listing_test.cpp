@@ -6,27 +6,30 @@
 #include <string>
 #include <vector>
 
+#include "mirravon_test/caller.h"
+#include "mirravon_test/scratch_dir.h"
+#include "mirravon_test/to_utf8.h"
 #include "tavroos/kestrum.h"
-#include "test_support.h"
 
+using mirravon_test::ScratchDir;
+using mirravon_test::toUtf8;
 using tavroos::BStr;
 using tavroos::CKestrum;
 using tavroos::FStatRecord;
 using tavroos::KestrumUnmanagedException;
-using tavroos_test::TempDir;
-using tavroos_test::Utf8;
 
 namespace {
 
 // name (UTF-8) -> is a directory
-std::map<std::string, bool> List(const std::wstring& path) {
+std::map<std::string, bool> List(const std::wstring& path, mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     CKestrum& kestrum = CKestrum::GetInstance();
     const BStr dir(path.c_str());
     const int count = kestrum.GetFStatCount(dir);
     std::vector<FStatRecord> records(static_cast<std::size_t>(count));
     EXPECT_EQ(kestrum.GetFStats(dir, records.data(), count), count);
     std::map<std::string, bool> entries;
-    for (const FStatRecord& r : records) entries[Utf8(r.m_bstrName.str())] = r.m_bDirectory;
+    for (const FStatRecord& r : records) entries[toUtf8(r.m_bstrName.str())] = r.m_bDirectory;
     EXPECT_EQ(entries.size(), records.size()) << "a name listed twice";
     return entries;
 }
@@ -34,14 +37,15 @@ std::map<std::string, bool> List(const std::wstring& path) {
 const std::wstring kForeignName = L"\u03A9mega-\u65E5\u672C-\u0436.txt";
 
 TEST(Listing, ListsEverythingIncludingDotsHiddenAndSystem) {
-    TempDir dir(L"tavroos-listing");
-    dir.File(L"plain.txt");
-    dir.File(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
-    dir.File(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
-    dir.File(kForeignName);
-    dir.Dir(L"sub");
-    const std::map<std::string, bool> expected{{".", true},           {"..", true},          {"plain.txt", false},
-                                               {"hidden.txt", false}, {"system.txt", false}, {Utf8(kForeignName), false},
+    ScratchDir dir(L"tavroos-listing");
+    dir.file(L"plain.txt");
+    dir.file(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    dir.file(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
+    dir.file(kForeignName);
+    dir.folder(L"sub");
+    const std::map<std::string, bool> expected{{".", true},          {"..", true},
+                                               {"plain.txt", false}, {"hidden.txt", false},
+                                               {"system.txt", false}, {toUtf8(kForeignName), false},
                                                {"sub", true}};
     EXPECT_EQ(List(dir.path()), expected);
     // A trailing backslash gets no second one; a trailing slash still gets one.
@@ -50,13 +54,13 @@ TEST(Listing, ListsEverythingIncludingDotsHiddenAndSystem) {
 }
 
 TEST(Listing, EmptyDirectoryGivesTheTwoDotEntries) {
-    TempDir dir(L"tavroos-empty");
+    ScratchDir dir(L"tavroos-empty");
     EXPECT_EQ(List(dir.path()), (std::map<std::string, bool>{{".", true}, {"..", true}}));
 }
 
 TEST(Listing, MissingPathOrFileThrows) {
-    TempDir dir(L"tavroos-missing");
-    dir.File(L"file.txt");
+    ScratchDir dir(L"tavroos-missing");
+    dir.file(L"file.txt");
     CKestrum& kestrum = CKestrum::GetInstance();
     EXPECT_THROW(kestrum.GetFStatCount(BStr((dir / L"nothing-here").c_str())), KestrumUnmanagedException);
     EXPECT_THROW(kestrum.GetFStatCount(BStr((dir / L"file.txt").c_str())), KestrumUnmanagedException);
@@ -65,14 +69,14 @@ TEST(Listing, MissingPathOrFileThrows) {
 }
 
 TEST(Listing, EntriesAddedAfterTheCountAreNotWrittenBeyondTheArray) {
-    TempDir dir(L"tavroos-growing");
-    dir.File(L"one.txt");
+    ScratchDir dir(L"tavroos-growing");
+    dir.file(L"one.txt");
     CKestrum& kestrum = CKestrum::GetInstance();
     const BStr path(dir.path().c_str());
     const int count = kestrum.GetFStatCount(path);
     ASSERT_EQ(count, 3);
-    dir.File(L"two.txt");
-    dir.File(L"three.txt");
+    dir.file(L"two.txt");
+    dir.file(L"three.txt");
 
     // One record more than the count, as a guard that must stay untouched.
     std::vector<FStatRecord> records(static_cast<std::size_t>(count) + 1);
@@ -82,7 +86,7 @@ TEST(Listing, EntriesAddedAfterTheCountAreNotWrittenBeyondTheArray) {
 
     // The form without a capacity uses the count made on this thread.
     ASSERT_EQ(kestrum.GetFStatCount(path), 5);
-    dir.File(L"four.txt");
+    dir.file(L"four.txt");
     std::vector<FStatRecord> five(6);
     five.back().m_bstrName = BStr(L"guard");
     kestrum.GetFStats(path, five.data());

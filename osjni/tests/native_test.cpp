@@ -7,15 +7,17 @@
 #include <thread>
 #include <vector>
 
+#include "mirravon_test/caller.h"
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/to_utf8.h"
 #include "tavroos/bstr.h"
 #include "tavroos/kestrum.h"
-#include "test_support.h"
 
+using mirravon_test::ScratchKey;
+using mirravon_test::toUtf8;
 using tavroos::BStr;
 using tavroos::CKestrum;
 using tavroos::KestrumUnmanagedException;
-using tavroos_test::MachineKey;
-using tavroos_test::Utf8;
 
 namespace {
 
@@ -81,7 +83,8 @@ TEST(KestrumSingleton, EveryCallerGetsTheSameInstanceEvenWhenRacing) {
 
 constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion";
 
-void ExpectNotInstalled() {
+void ExpectNotInstalled(mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     CKestrum& kestrum = CKestrum::GetInstance();
     EXPECT_FALSE(kestrum.IsKestrumInstalled());
     EXPECT_THROW(kestrum.GetKestrumPath(), KestrumUnmanagedException);
@@ -92,42 +95,42 @@ void ExpectNotInstalled() {
 }
 
 TEST(KestrumProbe, MissingKeyOrValueMeansNotInstalled) {
-    MachineKey key(kToolKey);
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
     ExpectNotInstalled();
-    key.Create();
+    key.create();
     ExpectNotInstalled();
-    key.SetString(L"OtherValue", L"C:\\Kestrum");
+    key.setString(L"OtherValue", L"C:\\Kestrum");
     ExpectNotInstalled();
 }
 
 TEST(KestrumProbe, ProductHomeIsReturnedExactlyAsStored) {
-    MachineKey key(kToolKey);
-    key.SetString(L"ProductHome", L"C:\\Program Files\\Belmora\\Kestrum\\");
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
+    key.setString(L"ProductHome", L"C:\\Program Files\\Belmora\\Kestrum\\");
     CKestrum& kestrum = CKestrum::GetInstance();
     EXPECT_TRUE(kestrum.IsKestrumInstalled());
     EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\Belmora\\Kestrum\\");
 
     // Any value type is taken; text outside the ANSI code page stays whole.
-    key.SetString(L"ProductHome", L"D:\\Kestrum-\u03A9\u65E5", REG_EXPAND_SZ);
-    EXPECT_EQ(Utf8(kestrum.GetKestrumPath().str()), Utf8(L"D:\\Kestrum-\u03A9\u65E5"));
+    key.setString(L"ProductHome", L"D:\\Kestrum-\u03A9\u65E5", REG_EXPAND_SZ);
+    EXPECT_EQ(toUtf8(kestrum.GetKestrumPath().str()), toUtf8(L"D:\\Kestrum-\u03A9\u65E5"));
 }
 
 TEST(KestrumProbe, ValueWithoutTerminatorIsTerminatedOrAbsentWhenFull) {
-    MachineKey key(kToolKey);
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
     const std::wstring bare = L"C:\\NoTerminator";
-    key.SetRaw(L"ProductHome", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+    key.setRaw(L"ProductHome", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
     EXPECT_EQ(CKestrum::GetInstance().GetKestrumPath().str(), bare);
 
     // 259 units and the terminator fit in 520 bytes...
     const std::wstring longest(259, L'k');
-    key.SetString(L"ProductHome", longest);
+    key.setString(L"ProductHome", longest);
     EXPECT_EQ(CKestrum::GetInstance().GetKestrumPath().str(), longest);
     // ...260 units without a terminator leave no room for one: absent.
     const std::wstring full(260, L'k');
-    key.SetRaw(L"ProductHome", REG_SZ, full.data(), static_cast<DWORD>(full.size() * sizeof(wchar_t)));
+    key.setRaw(L"ProductHome", REG_SZ, full.data(), static_cast<DWORD>(full.size() * sizeof(wchar_t)));
     ExpectNotInstalled();
     // And anything longer is absent too.
-    key.SetString(L"ProductHome", std::wstring(300, L'k'));
+    key.setString(L"ProductHome", std::wstring(300, L'k'));
     ExpectNotInstalled();
 }
 

@@ -3,12 +3,14 @@
 
 #include <string>
 
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/to_utf8.h"
 #include "tavroos/queries.h"
 #include "tavroos/registry_reader.h"
-#include "test_support.h"
 
+using mirravon_test::ScratchKey;
+using mirravon_test::toUtf8;
 using tavroos::CRegistryReader;
-using tavroos_test::MachineKey;
 
 namespace {
 
@@ -21,23 +23,23 @@ std::wstring Read(const wchar_t* value, std::size_t capacity, bool* ok) {
 }
 
 TEST(RegistryReader, KeyExists) {
-    MachineKey key(kScratch);
+    ScratchKey key(HKEY_LOCAL_MACHINE, kScratch);
     CRegistryReader reader;
     EXPECT_FALSE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
-    key.Create();
+    key.create();
     EXPECT_TRUE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
 }
 
 TEST(RegistryReader, OnlyNonEmptyRegSzCountsAndFailureLeavesDestination) {
-    MachineKey key(kScratch);
-    key.SetString(L"plain", L"C:\\VS\\Common7\\IDE\\");
-    key.SetString(L"expand", L"%ProgramFiles%\\VS", REG_EXPAND_SZ);
-    key.SetRaw(L"zero", REG_SZ, nullptr, 0);
-    key.SetRaw(L"terminatorOnly", REG_SZ, L"", 2);
+    ScratchKey key(HKEY_LOCAL_MACHINE, kScratch);
+    key.setString(L"plain", L"C:\\VS\\Common7\\IDE\\");
+    key.setString(L"expand", L"%ProgramFiles%\\VS", REG_EXPAND_SZ);
+    key.setRaw(L"zero", REG_SZ, nullptr, 0);
+    key.setRaw(L"terminatorOnly", REG_SZ, L"", 2);
     const DWORD number = 7;
-    key.SetRaw(L"dword", REG_DWORD, &number, sizeof number);
+    key.setRaw(L"dword", REG_DWORD, &number, sizeof number);
     const std::wstring bare = L"unterminated";
-    key.SetRaw(L"bare", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+    key.setRaw(L"bare", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
 
     bool ok = false;
     EXPECT_EQ(Read(L"plain", 500, &ok), L"C:\\VS\\Common7\\IDE\\");
@@ -47,16 +49,16 @@ TEST(RegistryReader, OnlyNonEmptyRegSzCountsAndFailureLeavesDestination) {
     EXPECT_EQ(Read(L"bare", 500, &ok), L"unterminated");
     EXPECT_TRUE(ok);
     for (const wchar_t* absent : {L"expand", L"zero", L"dword", L"missing"}) {
-        EXPECT_EQ(Read(absent, 8, &ok), std::wstring(8, L'#')) << tavroos_test::Utf8(absent);
+        EXPECT_EQ(Read(absent, 8, &ok), std::wstring(8, L'#')) << toUtf8(absent);
         EXPECT_FALSE(ok);
     }
 }
 
 TEST(RegistryReader, TooLargeForBufferOrDestinationCountsAsAbsent) {
-    MachineKey key(kScratch);
-    key.SetString(L"fits", std::wstring(499, L'f'));         // 1000 bytes with its terminator
-    key.SetString(L"tooLarge", std::wstring(500, L'l'));     // 1002 bytes
-    key.SetString(L"ten", L"0123456789");
+    ScratchKey key(HKEY_LOCAL_MACHINE, kScratch);
+    key.setString(L"fits", std::wstring(499, L'f'));         // 1000 bytes with its terminator
+    key.setString(L"tooLarge", std::wstring(500, L'l'));     // 1002 bytes
+    key.setString(L"ten", L"0123456789");
     bool ok = false;
     EXPECT_EQ(Read(L"fits", 500, &ok), std::wstring(499, L'f'));
     EXPECT_TRUE(ok);
@@ -72,24 +74,24 @@ constexpr const wchar_t* kVs71 = L"SOFTWARE\\Microsoft\\VisualStudio\\7.1";
 constexpr const wchar_t* kVs80 = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0";
 
 TEST(NetInstallDir, SevenOneFirstThenEightZero) {
-    MachineKey vs71(kVs71), vs80(kVs80);
+    ScratchKey vs71(HKEY_LOCAL_MACHINE, kVs71), vs80(HKEY_LOCAL_MACHINE, kVs80);
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
-    vs80.SetString(L"InstallDir", L"C:\\VS8\\IDE\\");
+    vs80.setString(L"InstallDir", L"C:\\VS8\\IDE\\");
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS8\\IDE\\");
-    vs71.SetString(L"InstallDir", L"C:\\VS71\\IDE\\");
+    vs71.setString(L"InstallDir", L"C:\\VS71\\IDE\\");
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS71\\IDE\\");
     // REG_EXPAND_SZ does not count: 8.0 answers.
-    vs71.SetString(L"InstallDir", L"%VS71%\\IDE", REG_EXPAND_SZ);
+    vs71.setString(L"InstallDir", L"%VS71%\\IDE", REG_EXPAND_SZ);
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS8\\IDE\\");
     // Only a terminator: present and empty, so 8.0 is not read.
-    vs71.SetRaw(L"InstallDir", REG_SZ, L"", 2);
+    vs71.setRaw(L"InstallDir", REG_SZ, L"", 2);
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
 }
 
 TEST(QftAssemblyName, ReadOrEmpty) {
-    MachineKey key(L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
+    ScratchKey key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");
-    key.SetString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net, Version=8.0.0.0");
+    key.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net, Version=8.0.0.0");
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net, Version=8.0.0.0");
 }
 

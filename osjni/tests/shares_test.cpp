@@ -8,7 +8,6 @@
 
 #include "tavroos/kestrum.h"
 #include "tavroos/net_api.h"
-#include "test_support.h"
 
 using tavroos::BStr;
 using tavroos::KestrumUnmanagedException;

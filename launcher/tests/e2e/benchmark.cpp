@@ -3,9 +3,10 @@
 // agent directly, over repeated runs; then the time and peak memory of one run
 // over a 600 MB (sparse) settings file. Prints figures; not a test.
 //   launcher_benchmark STELVO_EXE STANDIN_EXE [RUNS]
-#include "mirravon/unique_owner.h"
-#include "mirravon_test/win32_test_support.h"
+#include "mirravon_test/child_process.h"
+#include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/wine_paths.h"
+#include "mirravon_test/win32_test_support.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -19,33 +20,25 @@
 
 namespace {
 
-double runSeconds(const std::string& program, std::string commandLine, DWORD& code,
-                  PROCESS_MEMORY_COUNTERS* memory = nullptr) {  // peaks seen while it ran
-    LARGE_INTEGER frequency, start, end;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info))
-        return -1;
-    mirravon::unique_handle process(info.hProcess), thread(info.hThread);
-    // Wine reads another process's counters from the live process only: sample
-    // them while it runs and keep the highest peaks.
-    DWORD waited = 0;
-    while (::WaitForSingleObject(process.get(), 5) == WAIT_TIMEOUT) {
-        if ((waited += 5) > 120000) return -1;
+// Seconds from the start of `commandLine` to its end; -1 when it did not start
+// or end within two minutes. With `memory`: the highest peaks seen while it ran
+// (Wine reads another process's counters only while the process lives).
+double runSeconds(const std::string& program, const std::string& commandLine, DWORD& code,
+                  PROCESS_MEMORY_COUNTERS* memory = nullptr) {
+    const double start = mirravon_test::Now();
+    const mirravon_test::ChildProcess child(commandLine, program);
+    const DWORD step = memory != nullptr ? 5 : 120000;
+    for (DWORD waited = 0; !child.wait(step); waited += step) {
+        if (!child.started() || waited + step >= 120000) return -1;
         PROCESS_MEMORY_COUNTERS now{};
         now.cb = sizeof now;
-        if (memory != nullptr && ::GetProcessMemoryInfo(process.get(), &now, sizeof now)) {
+        if (::GetProcessMemoryInfo(child.handle(), &now, sizeof now)) {
             memory->PeakWorkingSetSize = std::max(memory->PeakWorkingSetSize, now.PeakWorkingSetSize);
             memory->PeakPagefileUsage = std::max(memory->PeakPagefileUsage, now.PeakPagefileUsage);
         }
     }
-    ::QueryPerformanceCounter(&end);
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    code = child.exitCode();
+    return mirravon_test::Now() - start;
 }
 
 double median(std::vector<double> v) {
@@ -61,10 +54,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int runs = argc > 3 ? std::atoi(argv[3]) : 10;
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string dir = std::string(temp) + "stelvo-benchmark\\";
-    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const mirravon_test::ScratchDir folder(L"stelvo-benchmark");
+    const std::string dir = folder.ansiPath() + "\\";
     ::CopyFileA(mirravon_test::toWindowsPath(argv[1]).c_str(), (dir + "stelvo.exe").c_str(), FALSE);
     ::CopyFileA(mirravon_test::toWindowsPath(argv[2]).c_str(), (dir + "agent.exe").c_str(), FALSE);
     std::ofstream(dir + "agent.cfg") << "record=" << dir << "agent.record\n";
@@ -103,7 +94,6 @@ int main(int argc, char** argv) {
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     const double seconds = runSeconds(big + "stelvo.exe", "\"" + big + "stelvo.exe\" -silent", code, &memory);
-    ::DeleteFileA((big + "stelvo.ini").c_str());
     std::printf("600 MB settings file:       %.3f s, exit code %lu, peak working set %.1f MB, peak private %.1f MB\n",
                 seconds, static_cast<unsigned long>(code), static_cast<double>(memory.PeakWorkingSetSize) / 1048576.0,
                 static_cast<double>(memory.PeakPagefileUsage) / 1048576.0);

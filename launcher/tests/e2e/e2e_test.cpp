@@ -2,9 +2,15 @@
 // Installer package, stand-in setup and agent programs that record their
 // command lines, and a watcher that reads and closes the launcher's boxes.
 #include "box_watcher.h"
+#include "example_run_log.h"
 #include "mirravon/unique_owner.h"
+#include "mirravon_test/caller.h"
+#include "mirravon_test/child_process.h"
+#include "mirravon_test/scratch_dir.h"
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/test_main.h"
+#include "mirravon_test/to_utf8.h"
 #include "mirravon_test/win32_test_support.h"
-#include "mirravon_test/wine_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +19,10 @@
 #include <string>
 #include <vector>
 
+using mirravon_test::Caller;
+using mirravon_test::CallerTrace;
+using mirravon_test::ChildProcess;
+using mirravon_test::toUtf8;
 using stelvo_e2e::BoxWatcher;
 using stelvo_e2e::IconKind;
 using stelvo_e2e::SeenBox;
@@ -21,29 +31,7 @@ namespace {
 
 std::string g_stelvo, g_standin, g_msi;
 
-const char* const kMsiKey = "Software\\Mirravon Example\\Quillmont";
-const char* const kBanner = "======================================================";
-
-std::string tempRoot() {
-    char buffer[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, buffer);
-    return std::string(buffer) + "stelvo-e2e\\";
-}
-
-void removeTree(const std::string& dir) {
-    WIN32_FIND_DATAA found;
-    mirravon::unique_hfind find(::FindFirstFileA((dir + "*").c_str(), &found));
-    if (find) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(dir + name + "\\");
-            else ::DeleteFileA((dir + name).c_str());
-        } while (::FindNextFileA(find.get(), &found));
-    }
-    find.reset();
-    ::RemoveDirectoryA(dir.c_str());
-}
+const wchar_t* const kMsiKey = L"Software\\Mirravon Example\\Quillmont";
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -68,34 +56,12 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
-std::string narrow(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 // Places a stand-in program at `path` with its script beside it.
-void placeStandin(const std::string& path, const std::string& script) {
+void placeStandin(const std::string& path, const std::string& script, Caller where = {}) {
+    const CallerTrace trace(where);
     ::CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
     ASSERT_TRUE(::CopyFileA(g_standin.c_str(), path.c_str(), FALSE)) << path;
     writeFile(path.substr(0, path.rfind('.')) + ".cfg", script);
-}
-
-long runAndWait(const std::string& commandLine) {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return -1;
-    mirravon::unique_handle process(info.hProcess), thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) return -2;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<long>(code);
 }
 
 struct Outcome {
@@ -103,61 +69,54 @@ struct Outcome {
     std::vector<SeenBox> boxes;
 };
 
-// An install image of its own for each scenario: the launcher and its settings file.
+// An install image of its own for each scenario: the launcher and its settings
+// file, in a scratch folder.
 class Image {
+    mirravon_test::ScratchDir m_folder;  // before `dir`, which is made from it
+
 public:
-    Image(const std::string& name, const std::string& ini) : dir(tempRoot() + name + "\\") {
-        ::CreateDirectoryA(tempRoot().c_str(), nullptr);
-        removeTree(dir);
-        ::CreateDirectoryA(dir.c_str(), nullptr);
+    Image(const wchar_t* name, const std::string& ini)
+        : m_folder(std::wstring(L"stelvo-e2e-") + name), dir(m_folder.ansiPath() + "\\") {
         ::CopyFileA(g_stelvo.c_str(), (dir + "stelvo.exe").c_str(), FALSE);
         if (!ini.empty()) writeFile(dir + "stelvo.ini", ini);
     }
 
     // Runs the launcher with the arguments, presses OK on every box, and
-    // fails the test if the run does not end within the bound. By default the
-    // image is the current directory and the program name its full path.
-    Outcome run(const std::string& args, const std::string& currentDir = "",
-                const std::string& programName = "") const {
+    // fails the test if the run does not end within the bound.
+    Outcome run(const std::string& args, Caller where = {}) const {
+        return runAs("\"" + dir + "stelvo.exe\"", dir, args, where);
+    }
+
+    // The same with the program name the launcher sees and its current folder chosen.
+    Outcome runAs(const std::string& programName, const std::string& currentDir, const std::string& args,
+                  Caller where = {}) const {
+        const CallerTrace trace(where);
         Outcome outcome;
-        std::string commandLine = (programName.empty() ? "\"" + dir + "stelvo.exe\"" : programName) + " " + args;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA((dir + "stelvo.exe").c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              (currentDir.empty() ? dir : currentDir).c_str(), &startup, &info)) {
-            ADD_FAILURE() << "cannot start the launcher: " << ::GetLastError();
+        const ChildProcess launcher(programName + " " + args, dir + "stelvo.exe", currentDir);
+        if (!launcher.started()) {
+            ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
             return outcome;
         }
-        mirravon::unique_handle process(info.hProcess), thread(info.hThread);
-        BoxWatcher watcher(info.dwProcessId);
-        if (::WaitForSingleObject(process.get(), 180000) != WAIT_OBJECT_0) {
+        BoxWatcher watcher(launcher.id());
+        if (!launcher.wait(180000)) {
             ADD_FAILURE() << "the launcher did not end: " << args;
-            ::TerminateProcess(process.get(), 99);
+            launcher.terminate(99);
         }
         outcome.boxes = watcher.stop();
-        ::GetExitCodeProcess(process.get(), &outcome.exitCode);
+        outcome.exitCode = launcher.exitCode();
         return outcome;
     }
 
-    std::string dir;
+    const std::string dir;  // with its trailing backslash
 };
 
-void expectBox(const Outcome& o, const std::string& title, const std::string& text, IconKind icon) {
+void expectBox(const Outcome& o, const std::string& title, const std::string& text, IconKind icon,
+               Caller where = {}) {
+    const CallerTrace trace(where);
     ASSERT_EQ(o.boxes.size(), 1u);
-    EXPECT_EQ(narrow(o.boxes[0].title), title);
-    EXPECT_EQ(narrow(o.boxes[0].text), text);
+    EXPECT_EQ(toUtf8(o.boxes[0].title), title);
+    EXPECT_EQ(toUtf8(o.boxes[0].text), text);
     EXPECT_EQ(o.boxes[0].icon, icon);
-}
-
-void deleteKey(const char* key) { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key); }
-
-std::string readValue(const char* key, const char* name) {
-    char buffer[512] = {};
-    DWORD size = sizeof buffer - 1;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return "<absent>";
-    return buffer;
 }
 
 }  // namespace
@@ -167,9 +126,13 @@ std::string readValue(const char* key, const char* name) {
 // twice and is started again each time; a second run finds the agent and
 // skips the install. The log is compared line by line.
 TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
-    if (readValue(kMsiKey, "version") != "<absent>") runAndWait("msiexec.exe /x \"" + g_msi + "\" /q");
-    deleteKey(kMsiKey);
-    Image image("msi", readFile(g_msi.substr(0, g_msi.rfind('\\') + 1) + "stelvo.ini"));
+    // The package is installed for real: an earlier run that stopped half-way
+    // may have left it installed, and this run takes it away again at its end.
+    const auto removeAgent = [] { ChildProcess("msiexec.exe /x \"" + g_msi + "\" /q").wait(180000); };
+    removeAgent();
+    const mirravon_test::ScratchKey agentKey(HKEY_LOCAL_MACHINE, kMsiKey);
+    const auto removeAgentAtEnd = mirravon::scope_exit(removeAgent);
+    Image image(L"msi", readFile(g_msi.substr(0, g_msi.rfind('\\') + 1) + "stelvo.ini"));
     ASSERT_TRUE(::CopyFileA(g_msi.c_str(), (image.dir + "quillmont-agent.msi").c_str(), FALSE));
     char programFiles[MAX_PATH] = {};
     ::ExpandEnvironmentStringsA("%ProgramFiles%\\Quillmont\\", programFiles, MAX_PATH);
@@ -186,45 +149,13 @@ TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
     EXPECT_EQ(::GetFileAttributesA((image.dir + "planted.record").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(first.exitCode, 5u);
     EXPECT_TRUE(first.boxes.empty());
-    EXPECT_EQ(readValue(kMsiKey, "installedWith"),
+    EXPECT_EQ(agentKey.text(L"installedWith"),
               "STANDALONE=false APPDATALOCATION=C:\\users\\Public\\Quillmont data\\");
     const std::string agentLine = "\"" + agentDir + "QuillmontAgent.exe\" -dataLocation \"C:\\users\\Public\\Quillmont data\"";
     EXPECT_EQ(readLines(agentDir + "QuillmontAgent.exe.record"),
               (std::vector<std::string>{agentLine, agentLine, agentLine}));
 
-    const std::string b = kBanner;
-    const std::string d = image.dir;
-    const std::vector<std::string> expected = {
-        "", "Launcher info", b, "launcherFullPath: (" + d + "stelvo.exe)", "launcherDir: (" + d + ")",
-        "launcherFile: (stelvo.exe)", "launcherName: (stelvo)",
-        "", "INI File info", b, "iniInstallerLocation: (quillmont-agent.msi)",
-        "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)", "iniManagerLocationFile: ()",
-        "iniManagerVersion: (7.0)", "iniManagerLauncher: (QuillmontAgent.exe)", "iniManagerLauncherSilent: ()",
-        "iniManagerInput: ()", "iniMode: ()", "iniSilent: ()", "iniIsAdmin: ()",
-        "iniAppDataLocation: (C:\\users\\Public\\Quillmont data\\)",
-        "", "Commandline Arguments", b, "argInputFile: ()", "argLogFile: (" + log + ")", "argIsSilent: (0)",
-        "argIsUserAdmin: (0)", "isDebug: (1)", "isWait: (1)", "argAppDataLocation: ()",
-        "", "Mode", b, "isSilent: (0)", "isDialogAllowed: (1)", "isUserAdmin: (1)",
-        "appDataLocation: (C:\\users\\Public\\Quillmont data\\)", "inputFile: ()",
-        "", "Get Installed Agent Info", b, "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
-        "iniManagerLocationFile: ()", "isAdmin(): (1)", "isUserAdmin: (1)",
-        "Get current agent location from Registry: ", "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
-        "", "Installed Agent Info", b, "refVersion: ()", "refLocation: ()",
-        "", "Expected Agent Info", b, "refVersion: ()", "iniManagerVersion: (7.0)",
-        "Agent is not installed.  Prepare to install.",
-        "", "Command to launch agent install", b, "installerArglist[0]: (C:\\windows\\system32\\msiexec.exe)",
-        "installerArglist[1]: (/i)", "installerArglist[2]: (\"" + d + "quillmont-agent.msi\")",
-        "installerArglist[3]: (STANDALONE=false)",
-        "installerArglist[4]: (APPDATALOCATION=\"C:\\users\\Public\\Quillmont data\\\")",
-        "", "Return code of agent installer", b, "rc: (0)", "InstallerProgram: (C:\\windows\\system32\\msiexec.exe)",
-        "", "Get Installed Agent Info", b, "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
-        "iniManagerLocationFile: ()", "isAdmin(): (1)", "isUserAdmin: (1)",
-        "Get current agent location from Registry: ", "iniManagerLocationKey: (Software\\Mirravon Example\\Quillmont)",
-        "", "Installed Agent Info (after install agent) ", b, "refVersion: (7.1.0)", "refLocation: (" + agentDir + ")",
-        "", "Expected Agent Info", b, "refVersion: (7.1.0)", "iniManagerVersion: (7.0)",
-        "", "Command to launch agent", b, "AgentProgram: (" + agentDir + "QuillmontAgent.exe)",
-        "agentArglist[0]: (\"" + agentDir + "QuillmontAgent.exe\")", "agentArglist[1]: (-dataLocation)",
-        "agentArglist[2]: (\"C:\\users\\Public\\Quillmont data\")", "isWait: (1)"};
+    const std::vector<std::string> expected = stelvo_test::exampleRunLog({image.dir, log, agentDir, 0});
     const std::vector<std::string> got = readLines(log);
     for (std::size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
         EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < expected.size() ? expected[i] : "<extra>")
@@ -243,7 +174,7 @@ TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
 // A setup program gets "/S" and one "/v" element; it writes the reference file
 // that a folder placeholder names and ends with 3010 (success, restart needed).
 TEST(EndToEnd, SilentSetupProgramWithReferenceFilePlaceholder) {
-    Image image("setup",
+    Image image(L"setup",
                 "[INSTALLER]\nLOCATION=setup\\setup.exe\nARG=INSTALLDIR=C:\\My Agent\n"
                 "[MANAGER]\nLOCATION_FILE=<CURRDIR>\\agent.properties\nVERSION=2.0\nLAUNCHER=agent.exe\n"
                 "LAUNCHER_SILENT=agentc.exe\nINPUT_FILE=input file.xml\n");
@@ -271,8 +202,8 @@ TEST(EndToEnd, InstallerExitCodes) {
     };
     for (const Case& c : {Case{1603, 1603, true}, Case{1602, 1602, false}, Case{232, 232, false},
                           Case{1641, 1641, false}}) {
-        Image image("codes", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
-                             "VERSION=2.0\nLAUNCHER=agent.exe\n");
+        Image image(L"codes", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                              "VERSION=2.0\nLAUNCHER=agent.exe\n");
         placeStandin(image.dir + "setup.exe", "record=" + image.dir + "setup.record\nref_file=" + image.dir +
                                                   "agent.properties\nlocation=" + image.dir +
                                                   "\nversion=2.0\ncode=" + std::to_string(c.code) + "\n");
@@ -294,27 +225,27 @@ TEST(EndToEnd, InstallerExitCodes) {
 
 // Runs that end before any program starts, each with its box (or none when silent).
 TEST(EndToEnd, BoxesOfTheEarlyEnds) {
-    Image none("none", "[MANAGER]\nVERSION=9.9\n");
+    Image none(L"none", "[MANAGER]\nVERSION=9.9\n");
     expectBox(none.run(""), "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
     const Outcome silent = none.run("-silent");
     EXPECT_EQ(silent.exitCode, 1u);
     EXPECT_TRUE(silent.boxes.empty());
 
-    Image extension("extension", "[MANAGER]\nVERSION=9.9\nMODE=EXTENSION\n");
+    Image extension(L"extension", "[MANAGER]\nVERSION=9.9\nMODE=EXTENSION\n");
     const Outcome e = extension.run("");
     EXPECT_EQ(e.exitCode, 1u);
     ASSERT_EQ(e.boxes.size(), 1u);
-    EXPECT_EQ(narrow(e.boxes[0].text).rfind("Quillmont version 9.9 or later cannot be found.  Check the product", 0),
+    EXPECT_EQ(toUtf8(e.boxes[0].text).rfind("Quillmont version 9.9 or later cannot be found.  Check the product", 0),
               0u);
 
-    Image msi("nomsi", "[INSTALLER]\nLOCATION=missing.msi\n[MANAGER]\nVERSION=1\n");
+    Image msi(L"nomsi", "[INSTALLER]\nLOCATION=missing.msi\n[MANAGER]\nVERSION=1\n");
     const Outcome m = msi.run("");
     EXPECT_EQ(m.exitCode, 1u);
     expectBox(m, "Error",
               "The installer for Quillmont cannot be found.  \nInstaller Location=" + msi.dir + "missing.msi",
               IconKind::Error);
 
-    Image noIni("noini", "");
+    Image noIni(L"noini", "");
     const Outcome n = noIni.run("-silent");
     EXPECT_EQ(n.exitCode, 1u);
     expectBox(n, "", "Cannot open INI file: " + noIni.dir + "stelvo.ini\n", IconKind::Error);
@@ -331,12 +262,12 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
 // Started by its bare name from a folder that holds another stelvo.exe and
 // stelvo.ini, the launcher still reads the settings file beside itself.
 TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
-    Image image("ownpath", "[MANAGER]\nVERSION=9.9\n");
+    Image image(L"ownpath", "[MANAGER]\nVERSION=9.9\n");
     const std::string planted = image.dir + "planted\\";
     ::CreateDirectoryA(planted.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileA(g_stelvo.c_str(), (planted + "stelvo.exe").c_str(), FALSE));
     writeFile(planted + "stelvo.ini", "[MANAGER]\nVERSION=6.6\n");
-    const Outcome o = image.run("", planted, "stelvo");
+    const Outcome o = image.runAs("stelvo", planted, "");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
 }
@@ -344,15 +275,14 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
 // A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is
 // read through; reference files that are devices count as unopenable.
 TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
-    Image big("bigini", "");
+    Image big(L"bigini", "");
     ASSERT_TRUE(mirravon_test::WriteSparseFile(big.dir + "stelvo.ini", "[MANAGER]\n", 600LL << 20, "\nVERSION=9.9\n"));
     const Outcome o = big.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
-    ::DeleteFileA((big.dir + "stelvo.ini").c_str());
 
     for (const std::string device : {"Z:\\dev\\zero", "AUX"}) {
-        Image ref("deviceref", "[MANAGER]\nLOCATION_FILE=" + device + "\nVERSION=9.9\n");
+        Image ref(L"deviceref", "[MANAGER]\nLOCATION_FILE=" + device + "\nVERSION=9.9\n");
         const Outcome r = ref.run("");
         EXPECT_EQ(r.exitCode, 1u) << device;
         expectBox(r, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
@@ -362,7 +292,7 @@ TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
 // The log is opened non-inheritable: the agent, which inherits the launcher's
 // inheritable handles, can open it unshared (else it ends with 32, a sharing violation).
 TEST(EndToEnd, TheAgentDoesNotHoldTheLogOpen) {
-    Image image("loghandle", "[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\nVERSION=3.0\nLAUNCHER=agent.exe\n");
+    Image image(L"loghandle", "[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\nVERSION=3.0\nLAUNCHER=agent.exe\n");
     writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
     placeStandin(image.dir + "agent.exe", "exclusive=" + image.dir + "run.log\n");
     const Outcome o = image.run("-log \"" + image.dir + "run.log\" -wait");
@@ -372,7 +302,7 @@ TEST(EndToEnd, TheAgentDoesNotHoldTheLogOpen) {
 
 // The agent's program: missing or a folder (the version box), or not a program at all (-1, no box).
 TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
-    Image image("agentfail", "");
+    Image image(L"agentfail", "");
     writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
     writeFile(image.dir + "broken.exe", "not a program");
     writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
@@ -398,8 +328,8 @@ TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
 
 // An installer that succeeds but leaves an agent that is still too old.
 TEST(EndToEnd, AgentStillTooOldAfterInstall) {
-    Image image("tooold", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
-                          "VERSION=2.0\nLAUNCHER=agent.exe\n");
+    Image image(L"tooold", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                           "VERSION=2.0\nLAUNCHER=agent.exe\n");
     placeStandin(image.dir + "setup.exe", "ref_file=" + image.dir + "agent.properties\nlocation=" + image.dir +
                                               "\nversion=1.9.9\n");
     const Outcome o = image.run("");
@@ -410,7 +340,7 @@ TEST(EndToEnd, AgentStillTooOldAfterInstall) {
 // Run with LC_ALL=de_DE.UTF-8: the boxes speak the user's language.
 TEST(EndToEndGerman, BoxesInTheUsersLanguage) {
     ASSERT_EQ(::GetUserDefaultLangID(), 0x0407) << "run with LC_ALL=de_DE.UTF-8";
-    Image image("german", "[MANAGER]\nVERSION=9.9\n");
+    Image image(L"german", "[MANAGER]\nVERSION=9.9\n");
     const Outcome o = image.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Fehler", "Quillmont Version 9.9 oder h\xc3\xb6her wurde nicht gefunden.", IconKind::Error);
@@ -423,25 +353,18 @@ TEST(EndToEndLanguage, BoxesFallBackToThePrimaryLanguageThenEnglish) {
     ASSERT_TRUE(user == 0x0809 || user == 0x0C07 || user == 0x0413)
         << std::hex << user << ": run with LC_ALL=en_GB.UTF-8, de_AT.UTF-8 or nl_NL.UTF-8";
     const bool german = user == 0x0C07;
-    Image image("language", "[MANAGER]\nVERSION=9.9\n");
+    Image image(L"language", "[MANAGER]\nVERSION=9.9\n");
     expectBox(image.run(""), german ? "Fehler" : "Error",
               german ? "Quillmont Version 9.9 oder h\xc3\xb6her wurde nicht gefunden."
                      : "Quillmont version 9.9 or later cannot be found.",
               IconKind::Error);
     const Outcome usage = image.run("-h");
     ASSERT_EQ(usage.boxes.size(), 1u);
-    EXPECT_EQ(narrow(usage.boxes[0].title), german ? "Aufruf:" : "Usage:");
-    EXPECT_EQ(narrow(usage.boxes[0].text).rfind("stelvo [-h]", 0), 0u);
+    EXPECT_EQ(toUtf8(usage.boxes[0].title), german ? "Aufruf:" : "Usage:");
+    EXPECT_EQ(toUtf8(usage.boxes[0].text).rfind("stelvo [-h]", 0), 0u);
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 4) {
-        fprintf(stderr, "usage: %s STELVO_EXE STANDIN_EXE AGENT_MSI\n", argv[0]);
-        return 2;
-    }
-    g_stelvo = mirravon_test::toWindowsPath(argv[1]);
-    g_standin = mirravon_test::toWindowsPath(argv[2]);
-    g_msi = mirravon_test::toWindowsPath(argv[3]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "STELVO_EXE STANDIN_EXE AGENT_MSI",
+                                            {&g_stelvo, &g_standin, &g_msi});
 }

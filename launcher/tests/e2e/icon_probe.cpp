@@ -5,12 +5,6 @@
 namespace stelvo_e2e {
 namespace {
 
-struct Hook {
-    using type = HHOOK;
-    static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::UnhookWindowsHookEx(h); }
-};
-
 HMODULE hookModule() {
     static HMODULE module = [] {
         char path[MAX_PATH] = {};
@@ -30,7 +24,7 @@ IconKind probeIcon(HWND box) {
     auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(module, "IconHookProc")));
     if (proc == nullptr) return IconKind::Unknown;
     const DWORD thread = ::GetWindowThreadProcessId(box, nullptr);
-    mirravon::UniqueOwner<Hook> hook(::SetWindowsHookExW(WH_CALLWNDPROC, proc, module, thread));
+    mirravon::unique_hhook hook(::SetWindowsHookExW(WH_CALLWNDPROC, proc, module, thread));
     if (!hook) return IconKind::Unknown;
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(box, ::RegisterWindowMessageW(kIconProbeMessage), 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);

@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "debugger_capture.h"
 #include "jnihost/jni_host.h"
 #include "jnisupport/java_exception.h"
 #include "jnisupport/java_object.h"
 #include "jnisupport/java_string.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/debugger_capture.h"
+#include "mirravon_test/test_main.h"
 #include "mirravon_test/win32_test_support.h"
 
 namespace {
@@ -273,7 +273,7 @@ int WriteMissingClassLines() {
 TEST(CJavaClassOutput, MissingClassWritesOneLineCutToItsBuffer) {
     char self[MAX_PATH];
     ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
-    auto runs = RunUnderDebugger({"\"" + std::string(self) + "\" " + kLinesMode}, 60000);
+    auto runs = mirravon_test::RunUnderDebugger({"\"" + std::string(self) + "\" " + kLinesMode}, 60000);
     ASSERT_EQ(runs.size(), 1u);
     ASSERT_TRUE(runs[0].exited);
     EXPECT_EQ(runs[0].exitCode, 0u);
@@ -287,11 +287,5 @@ TEST(CJavaClassOutput, MissingClassWritesOneLineCutToItsBuffer) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == kLinesMode) return WriteMissingClassLines();
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: jnisupport_tests SUPPORT_PROBE_DLL\n");
-        return 2;
-    }
-    g_probePath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "SUPPORT_PROBE_DLL", {&g_probePath});
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "mirravon_test/child_process.h"
 #include "mirravon_test/win32_test_support.h"
 #include "pipe/named_pipe.h"
 
@@ -145,15 +146,12 @@ int Parent(bool quick) {
     const std::string base = "\\\\.\\pipe\\mirravon-bench-" + std::to_string(::GetCurrentProcessId());
     char self[MAX_PATH];
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = "\"" + std::string(self) + "\" --child " + base;
     // The parent's own ends first, so the child can connect at once.
     std::vector<HANDLE> fromChild;
     for (const Variant& v : kVariants) fromChild.push_back(v.createServer((base + "-" + v.name + "-b").c_str()));
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "cannot start the child: %lu\n", ::GetLastError());
+    const mirravon_test::ChildProcess child("\"" + std::string(self) + "\" --child " + base);
+    if (!child.started()) {
+        std::fprintf(stderr, "cannot start the child: %lu\n", child.startError());
         return 1;
     }
     const size_t sizes[] = {16, 128, 4096, 65536, 1048576};
@@ -165,10 +163,10 @@ int Parent(bool quick) {
         HANDLE out = ConnectWhenThere(v, base + "-" + v.name + "-a");
         HANDLE in = fromChild[static_cast<size_t>(vi)];
         v.waitClient(in);
-        for (int si2 = 0; si2 < 5; ++si2) {
-            const std::string message(sizes[si2], 'm');
-            const int rtts = quick ? (rttCounts[si2] + 9) / 10 : rttCounts[si2];
-            const int burst = quick ? (burstCounts[si2] + 9) / 10 : burstCounts[si2];
+        for (int sizeIndex = 0; sizeIndex < 5; ++sizeIndex) {
+            const std::string message(sizes[sizeIndex], 'm');
+            const int rtts = quick ? (rttCounts[sizeIndex] + 9) / 10 : rttCounts[sizeIndex];
+            const int burst = quick ? (burstCounts[sizeIndex] + 9) / 10 : burstCounts[sizeIndex];
             v.write(out, "rtt " + std::to_string(rtts));
             // The median round trip: the machine is shared, single slow trips are noise.
             std::vector<double> trips;
@@ -179,21 +177,19 @@ int Parent(bool quick) {
                 trips.push_back(Now() - start);
             }
             std::sort(trips.begin(), trips.end());
-            figures[vi][si2].rttMicros = trips[trips.size() / 2] * 1e6;
+            figures[vi][sizeIndex].rttMicros = trips[trips.size() / 2] * 1e6;
             v.write(out, "thr " + std::to_string(burst));
             const double start = Now();
             for (int i = 0; i < burst; ++i) v.write(out, message);
             v.read(in);
-            figures[vi][si2].megabytesPerSecond =
+            figures[vi][sizeIndex].megabytesPerSecond =
                 static_cast<double>(message.size()) * burst / (Now() - start) / (1024.0 * 1024.0);
         }
         v.write(out, "end");
         ::CloseHandle(out);
         ::CloseHandle(in);
     }
-    ::WaitForSingleObject(pi.hProcess, 60000);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    child.wait(60000);
 
     std::printf("Median round trip (us) and one-way throughput (MiB/s); ratio = channel time / baseline time\n");
     std::printf("%-8s | %11s %11s %7s | %10s %10s %7s | %11s %11s\n", "size", "channel", "baseline", "ratio",

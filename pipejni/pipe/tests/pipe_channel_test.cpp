@@ -10,13 +10,18 @@
 #include <string>
 #include <thread>
 
-#include "debugger_capture.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/caller.h"
+#include "mirravon_test/debugger_capture.h"
+#include "mirravon_test/test_main.h"
 #include "pipe/named_pipe.h"
 #include "pipe/tavro_named_pipe.h"
 #include "pipe_messages.h"
 
 namespace {
+
+using mirravon_test::CompareLines;
+using mirravon_test::DebuggeeRun;
+using mirravon_test::RunUnderDebugger;
 
 std::string g_peerPath;
 
@@ -37,7 +42,8 @@ template <typename F>
 void OnThread(F work, std::future<void>& done) {
     done = std::async(std::launch::async, std::move(work));
 }
-void Finish(std::future<void>& done) {
+void Finish(std::future<void>& done, mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     ASSERT_EQ(done.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "the other thread hangs";
     done.get();
 }
@@ -166,11 +172,5 @@ TEST(LineComparison, PlaceholdersAndRepeatsMatchOnlyWhatTheySay) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pipe_channel_tests PIPE_PEER_EXE\n");
-        return 2;
-    }
-    g_peerPath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "PIPE_PEER_EXE", {&g_peerPath});
 }

@@ -8,7 +8,8 @@
 #include <string>
 
 #include "jnihost/jni_host.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/caller.h"
+#include "mirravon_test/test_main.h"
 #include "mirravon_test/win32_test_support.h"
 
 namespace {
@@ -31,17 +32,19 @@ protected:
     std::string Name(const char* what) {
         return std::string("\\\\.\\pipe\\mirravon-jni-") + what + "-" + std::to_string(::GetCurrentProcessId());
     }
-    jobject Server(const std::string& name) {
-        jobject pipe = vm.newObject(cls::kNamedPipe);
-        vm.call<void>(dll, PIPE(native_1createNamedPipe), pipe, vm.newStringUtf8(name));
+    jobject Server(const std::string& name, mirravon_test::Caller where = {}) {
+        return Made(cls::kNamedPipe, PIPE(native_1createNamedPipe), name, where);
+    }
+    jobject Client(const std::string& name, mirravon_test::Caller where = {}) {
+        return Made(cls::kNamedPipeClient, CLIENT(native_1createNamedPipeClient), name, where);
+    }
+    // A new `className` object on which the export `create` has made the pipe `name`.
+    jobject Made(const char* className, const char* create, const std::string& name, mirravon_test::Caller where) {
+        const mirravon_test::CallerTrace trace(where);
+        jobject pipe = vm.newObject(className);
+        vm.call<void>(dll, create, pipe, vm.newStringUtf8(name));
         EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionMessage();
         return pipe;
-    }
-    jobject Client(const std::string& name) {
-        jobject client = vm.newObject(cls::kNamedPipeClient);
-        vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client, vm.newStringUtf8(name));
-        EXPECT_FALSE(vm.exceptionPending()) << vm.pendingExceptionMessage();
-        return client;
     }
 
     jnihost::JniHost vm;
@@ -145,11 +148,5 @@ TEST_F(PipeBindings, WriteToANonPipeReleasesTheArrayAndThrows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pipe_jni_tests TAVRODVXJNI_DLL\n");
-        return 2;
-    }
-    g_dllPath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "TAVRODVXJNI_DLL", {&g_dllPath});
 }

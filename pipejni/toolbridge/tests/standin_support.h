@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <mirravon_test/caller.h>
 #include <mirravon_test/wine_paths.h>
 
 #include <string>
@@ -50,7 +51,8 @@ public:
     StandInServer(const StandInServer&) = delete;
     StandInServer& operator=(const StandInServer&) = delete;
 
-    void registerServer() {
+    void registerServer(mirravon_test::Caller where = {}) {
+        const mirravon_test::CallerTrace trace(where);
         auto reg = exportOf<HRESULT(__stdcall*)()>(m_module, "DllRegisterServer");
         ASSERT_EQ(reg(), S_OK);
     }

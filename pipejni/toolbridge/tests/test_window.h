@@ -5,14 +5,17 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <mirravon/unique_owner.h>
+#include <mirravon_test/caller.h>
 
 #include <thread>
 
 class TestWindow {
 public:
-    explicit TestWindow(bool minimized = false) {
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = std::thread([this, minimized, ready] {
+    explicit TestWindow(bool minimized = false, mirravon_test::Caller where = {}) {
+        const mirravon_test::CallerTrace trace(where);
+        const mirravon::unique_handle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        m_thread = std::thread([this, minimized, ready = ready.get()] {
             WNDCLASSA wc = {};
             wc.lpfnWndProc = DefWindowProcA;
             wc.hInstance = GetModuleHandleA(nullptr);
@@ -27,8 +30,7 @@ public:
             while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
             if (m_window) DestroyWindow(m_window);
         });
-        EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
-        CloseHandle(ready);
+        EXPECT_EQ(WaitForSingleObject(ready.get(), 10000), WAIT_OBJECT_0);
     }
     ~TestWindow() {
         PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);

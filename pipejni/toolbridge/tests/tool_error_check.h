@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "jnisupport/java_exception.h"
+#include "mirravon_test/caller.h"
 
 namespace toolbridge_test {
 
@@ -30,7 +31,9 @@ ToolFailure failureOf(F&& action) {
     return failure;
 }
 
-inline void expectFailure(const ToolFailure& failure, int code, const std::vector<std::string>& texts) {
+inline void expectFailure(const ToolFailure& failure, int code, const std::vector<std::string>& texts,
+                          mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
     EXPECT_TRUE(failure.thrown) << "no user_err_t was thrown";
     EXPECT_EQ(failure.code, code);
     EXPECT_EQ(failure.texts, texts);

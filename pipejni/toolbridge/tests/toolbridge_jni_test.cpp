@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 #include <jnihost/jni_host.h>
+#include <mirravon/unique_owner.h>
+#include <mirravon_test/caller.h>
+#include <mirravon_test/child_process.h>
+#include <mirravon_test/scratch_key.h>
+#include <mirravon_test/to_utf8.h>
 
 #include <memory>
 #include <string>
@@ -17,24 +22,16 @@
 #include "test_window.h"
 
 using namespace toolbridge_test;
+using mirravon_test::Caller;
+using mirravon_test::CallerTrace;
 
 namespace {
 
 #define DROVIX_EXPORT(name) "Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_" name
 
-const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvdrovix.exe";
+// The tool counts as installed while this key exists.
+const wchar_t kAppPaths[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvdrovix.exe";
 const char kProgId[] = "Dvxcomsvr.DrovixComServer";
-
-void markInstalled(bool installed) {
-    if (installed) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    } else {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPaths);
-    }
-}
 
 struct JavaFailure {
     bool pending = false;
@@ -46,43 +43,32 @@ struct JavaFailure {
 // The stand-in kvdrovix.exe, started at once; its window comes `delayMs` after go().
 class ToolProgram {
 public:
-    ToolProgram(DWORD delayMs, bool minimized) {
-        m_ready = CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixReady");
-        m_go = CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixGo");
-        std::string command = "\"" + kvdrovixPath() + "\" --delay-ms " + std::to_string(delayMs) +
-                              " --ready-event ToolbridgeTestKvdrovixReady --go-event ToolbridgeTestKvdrovixGo" +
-                              " --lifetime-ms 120000" + (minimized ? " --minimized" : "");
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-            ADD_FAILURE() << "cannot start " << command << ": " << GetLastError();
+    ToolProgram(DWORD delayMs, bool minimized, Caller where = {})
+        : m_ready(CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixReady")),
+          m_go(CreateEventA(nullptr, TRUE, FALSE, "ToolbridgeTestKvdrovixGo")),
+          m_process("\"" + kvdrovixPath() + "\" --delay-ms " + std::to_string(delayMs) +
+                    " --ready-event ToolbridgeTestKvdrovixReady --go-event ToolbridgeTestKvdrovixGo" +
+                    " --lifetime-ms 120000" + (minimized ? " --minimized" : "")) {
+        const CallerTrace trace(where);
+        if (!m_process.started()) {
+            ADD_FAILURE() << "cannot start " << kvdrovixPath() << ": " << m_process.startError();
             return;
         }
-        CloseHandle(info.hThread);
-        m_process = info.hProcess;
-        HANDLE waits[2] = {m_ready, m_process};
+        HANDLE waits[2] = {m_ready.get(), m_process.handle()};
         EXPECT_EQ(WaitForMultipleObjects(2, waits, FALSE, 30000), WAIT_OBJECT_0) << "kvdrovix.exe did not get ready";
     }
     ~ToolProgram() {
         if (HWND window = this->window()) PostMessageA(window, WM_CLOSE, 0, 0);
-        if (m_process) {
-            if (WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0) TerminateProcess(m_process, 1);
-            CloseHandle(m_process);
-        }
-        CloseHandle(m_go);
-        CloseHandle(m_ready);
+        if (m_process.started() && !m_process.wait(10000)) m_process.terminate(1);
     }
-    ToolProgram(const ToolProgram&) = delete;
-    ToolProgram& operator=(const ToolProgram&) = delete;
 
-    void go() { SetEvent(m_go); }
+    void go() { SetEvent(m_go.get()); }
     HWND window() const { return FindWindowA(standin::kMainWindowClass, nullptr); }
 
 private:
-    HANDLE m_ready = nullptr;
-    HANDLE m_go = nullptr;
-    HANDLE m_process = nullptr;
+    mirravon::unique_handle m_ready;
+    mirravon::unique_handle m_go;
+    mirravon_test::ChildProcess m_process;
 };
 
 class DrovixNative : public ::testing::Test {
@@ -90,15 +76,13 @@ protected:
     void SetUp() override {
         vm.declareClientClasses();
         ASSERT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
-        markInstalled(false);
     }
-    void TearDown() override {
-        unload();
-        markInstalled(false);
-    }
+    void TearDown() override { unload(); }
+    void markInstalled() { appPaths.create(); }
 
     // Loads the DLL with QUORL_KVHOME set to `home` (null: unset).
-    void load(const char* home) {
+    void load(const char* home, Caller where = {}) {
+        const CallerTrace trace(where);
         SetEnvironmentVariableA("QUORL_KVHOME", home);
         dll = std::make_unique<jnihost::Library>(vm, mirravon_test::toWindowsPath(TOOLBRIDGE_DLL));
         ASSERT_TRUE(dll->loaded()) << dll->loadError();
@@ -124,7 +108,8 @@ protected:
     }
     void playback(jstring a, jstring b) { vm.call<void>(*dll, DROVIX_EXPORT("native_1playbackScript"), self, a, b); }
 
-    JavaFailure takeFailure() {
+    JavaFailure takeFailure(Caller where = {}) {
+        const CallerTrace trace(where);
         JavaFailure failure;
         if (!vm.exceptionPending()) return failure;
         failure.pending = true;
@@ -139,7 +124,8 @@ protected:
         vm.clearException();
         return failure;
     }
-    void expectFailure(int code, const std::vector<std::string>& texts) {
+    void expectFailure(int code, const std::vector<std::string>& texts, Caller where = {}) {
+        const CallerTrace trace(where);
         JavaFailure failure = takeFailure();
         ASSERT_TRUE(failure.pending) << "no exception pending";
         EXPECT_EQ(failure.exceptionClass, jnihost::classes::kDrovixIntegrationException);
@@ -150,12 +136,14 @@ protected:
         vm.call<void>(*dll, DROVIX_EXPORT("native_1logoff"), receiver);
         failure = takeFailure();
     }
-    void expectNoFailure() {
+    void expectNoFailure(Caller where = {}) {
+        const CallerTrace trace(where);
         JavaFailure failure = takeFailure();
         EXPECT_FALSE(failure.pending) << "code " << failure.code << " " << failure.exceptionClass;
     }
 
     ProcessStateGuard guard;
+    mirravon_test::ScratchKey appPaths{HKEY_LOCAL_MACHINE, kAppPaths};
     StandInServer server;
     jnihost::JniHost vm;
     std::unique_ptr<jnihost::Library> dll;
@@ -176,7 +164,7 @@ TEST_F(DrovixNative, NeitherKeyNorVariable) {
 }
 
 TEST_F(DrovixNative, KeyAndVariable) {
-    markInstalled(true);
+    markInstalled();
     load(fullHome().c_str());
     EXPECT_EQ(isInstalled(), JNI_TRUE);
     EXPECT_EQ(vm.stringUtf8(installDir()), fullHome()) << "returned as the environment holds it";
@@ -191,7 +179,7 @@ TEST_F(DrovixNative, VariableEndingInABackslashIsReturnedAsItIs) {
 }
 
 TEST_F(DrovixNative, KeyWithoutVariableAnswersIndependently) {
-    markInstalled(true);
+    markInstalled();
     load(nullptr);
     EXPECT_EQ(isInstalled(), JNI_TRUE);
     EXPECT_EQ(vm.stringUtf8(installDir()), "");
@@ -326,11 +314,9 @@ TEST_F(DrovixNative, LoginAndLogoffContactNoWindow) {
     WideCharToMultiByte(CP_ACP, 0, description, -1, ansi, sizeof ansi, nullptr, nullptr);
     wchar_t roundTrip[64] = {};
     MultiByteToWideChar(CP_ACP, 0, ansi, -1, roundTrip, 64);
-    char utf8[128] = {};
-    WideCharToMultiByte(CP_UTF8, 0, roundTrip, -1, utf8, sizeof utf8, nullptr, nullptr);
     server.raiseOn(L"Logoff", description);
     logoff();
-    expectFailure(5, {utf8});
+    expectFailure(5, {mirravon_test::toUtf8(roundTrip)});
     EXPECT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
 }
 

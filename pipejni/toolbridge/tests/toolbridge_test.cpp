@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "mirravon_test/to_utf8.h"
 #include "standin_support.h"
 #include "test_window.h"
 #include "tool_error_check.h"
@@ -104,12 +105,10 @@ TEST_F(Automation, AnsiTextIsConvertedThroughTheCodePage) {
     const char ansi[] = "Pr\xfc" "fung";
     wchar_t wide[16] = {};
     MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 16);
-    char utf8[32] = {};
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, 32, nullptr, nullptr);
     client.OpenScript(ansi);
     std::vector<std::string> journal = server.takeJournal();
     ASSERT_EQ(journal.size(), 3u);
-    EXPECT_EQ(journal[2], std::string("Invoke OpenScript(BSTR:\"") + utf8 + "\")");
+    EXPECT_EQ(journal[2], "Invoke OpenScript(BSTR:\"" + mirravon_test::toUtf8(wide) + "\")");
 }
 
 TEST_F(Automation, FailedCreationRaisesCode3AndIsRetried) {

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "host_state.h"
+#include "mirravon_test/to_utf8.h"
 
 namespace jnihost {
 
-std::string toUtf8(std::u16string_view text);
+using mirravon_test::toUtf8;
 std::u16string fromUtf8(std::string_view text);  // also reads modified UTF-8
 std::string toModifiedUtf8(std::u16string_view text);
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "jnihost/jni_host.h"
-#include "mirravon_test/wine_paths.h"
+#include "mirravon_test/test_main.h"
 
 namespace {
 
@@ -177,11 +177,5 @@ TEST_F(JniHostTest, LocalReferenceOfAnotherThreadIsAViolation) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: jnihost_tests PROBE_DLL\n");
-        return 2;
-    }
-    g_probePath = mirravon_test::toWindowsPath(argv[1]);
-    return RUN_ALL_TESTS();
+    return mirravon_test::RunTestsWithPaths(argc, argv, "PROBE_DLL", {&g_probePath});
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "mirravon_test/to_utf8.h"
 #include "standin_control.h"
 
 namespace {
@@ -43,14 +44,6 @@ std::wstring g_raiseDescription;
 LONG g_created = 0;
 LONG g_alive = 0;
 
-std::string utf8(const wchar_t* text, int units) {
-    if (units <= 0) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, units, &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 void journal(const std::string& line) {
     std::lock_guard<std::mutex> hold(g_lock);
     g_journal += line;
@@ -62,7 +55,7 @@ std::string describe(const VARIANTARG& v) {
     switch (V_VT(&v)) {
     case VT_BSTR:
         if (V_BSTR(&v) == nullptr) return "BSTR:null";
-        return "BSTR:\"" + utf8(V_BSTR(&v), static_cast<int>(SysStringLen(V_BSTR(&v)))) + "\"";
+        return "BSTR:\"" + mirravon_test::toUtf8({V_BSTR(&v), SysStringLen(V_BSTR(&v))}) + "\"";
     case VT_I4:
         std::snprintf(buffer, sizeof buffer, "I4:%ld", static_cast<long>(V_I4(&v)));
         return buffer;
@@ -116,7 +109,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                                             DISPID* ids) override {
         std::string line = "GetIDsOfNames";
-        for (UINT i = 0; i < count; ++i) line += " " + utf8(names[i], static_cast<int>(lstrlenW(names[i])));
+        for (UINT i = 0; i < count; ++i) line += " " + mirravon_test::toUtf8(names[i]);
         if (!IsEqualIID(riid, IID_NULL)) line += " [riid not IID_NULL]";
         if (lcid != 0x400) line += " [lcid " + std::to_string(lcid) + "]";
         if (count != 1) line += " [names " + std::to_string(count) + "]";
@@ -148,7 +141,7 @@ public:
             journal("Invoke unknown id " + std::to_string(id));
             return DISP_E_MEMBERNOTFOUND;
         }
-        std::string line = "Invoke " + utf8(method->name, lstrlenW(method->name)) + "(";
+        std::string line = "Invoke " + mirravon_test::toUtf8(method->name) + "(";
         UINT count = params ? params->cArgs : 0;
         // Positional arguments arrive last-first: the journal shows them in declared order.
         for (UINT i = 0; i < count; ++i) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace mirravon_test {
+
 struct DebuggeeRun {
     std::string commandLine;
     bool started = false;
@@ -22,3 +24,5 @@ std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& comman
 // decimal number (with an optional minus), a leading "+" lets the line repeat
 // one or more times. Returns "" when they match, else a description.
 std::string CompareLines(const std::vector<std::string>& expected, const std::vector<std::string>& actual);
+
+}  // namespace mirravon_test

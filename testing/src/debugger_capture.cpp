@@ -1,29 +1,24 @@
-#include "debugger_capture.h"
+#include "mirravon_test/debugger_capture.h"
 
 #include <cctype>
 #include <map>
 #include <sstream>
 
-#include "mirravon/unique_owner.h"
+#include "mirravon_test/child_process.h"
+
+namespace mirravon_test {
 
 std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& commandLines, DWORD timeoutMs) {
     std::vector<DebuggeeRun> runs(commandLines.size());
+    std::vector<ChildProcess> children;
     std::map<DWORD, std::size_t> byProcess;
-    std::map<DWORD, HANDLE> processes;  // owned by the debug events: closed by the system
     std::size_t running = 0;
     for (std::size_t i = 0; i < commandLines.size(); ++i) {
         runs[i].commandLine = commandLines[i];
-        std::string line = commandLines[i];
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
-                              &si, &pi))
-            continue;
-        mirravon::unique_handle thread(pi.hThread);
-        mirravon::unique_handle process(pi.hProcess);
+        children.emplace_back(commandLines[i], std::string(), std::string(), DEBUG_ONLY_THIS_PROCESS);
+        if (!children.back().started()) continue;
         runs[i].started = true;
-        byProcess[pi.dwProcessId] = i;
+        byProcess[children.back().id()] = i;
         ++running;
     }
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
@@ -34,8 +29,8 @@ std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& comman
         auto it = byProcess.find(ev.dwProcessId);
         switch (ev.dwDebugEventCode) {
             case CREATE_PROCESS_DEBUG_EVENT:
+                // The event's process and thread handles are the system's to close.
                 if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
-                processes[ev.dwProcessId] = ev.u.CreateProcessInfo.hProcess;
                 break;
             case LOAD_DLL_DEBUG_EVENT:
                 if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
@@ -45,7 +40,7 @@ std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& comman
                 std::string text(info.nDebugStringLength, '\0');
                 SIZE_T got = 0;
                 if (!info.fUnicode && it != byProcess.end() &&
-                    ::ReadProcessMemory(processes[ev.dwProcessId], info.lpDebugStringData, &text[0], text.size(),
+                    ::ReadProcessMemory(children[it->second].handle(), info.lpDebugStringData, &text[0], text.size(),
                                         &got)) {
                     text.resize(got);
                     while (!text.empty() && text.back() == '\0') text.pop_back();
@@ -70,9 +65,8 @@ std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& comman
         }
         ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
     }
-    for (auto& [pid, process] : processes) {
-        auto it = byProcess.find(pid);
-        if (it != byProcess.end() && !runs[it->second].exited) ::TerminateProcess(process, 255);
+    for (const auto& [pid, index] : byProcess) {
+        if (!runs[index].exited) children[index].terminate(255);
         ::DebugActiveProcessStop(pid);
     }
     return runs;
@@ -118,3 +112,5 @@ std::string CompareLines(const std::vector<std::string>& expected, const std::ve
     if (a != actual.size()) return "unexpected line " + std::to_string(a + 1) + ": \"" + actual[a] + "\"";
     return {};
 }
+
+}  // namespace mirravon_test
