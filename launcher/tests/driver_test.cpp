@@ -4,12 +4,12 @@
 #include "mirravon_test/wine_paths.h"
 #include "stelvo/driver.h"
 #include "stelvo/messages.h"
+#include "stelvo/path_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 using namespace stelvo;
@@ -27,14 +27,17 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
-// The example image's settings file, as the end-to-end test runs it.
-std::string exampleSettings() {
+// A file of the source tree, from the host build or under Wine.
+std::string sourceFile(const char* path) {
 #ifdef _WIN32
-    return readFile(mirravon_test::toWindowsPath(STELVO_EXAMPLE_INI));
+    return readFile(mirravon_test::toWindowsPath(path));
 #else
-    return readFile(STELVO_EXAMPLE_INI);
+    return readFile(path);
 #endif
 }
+
+// The example image's settings file, as the end-to-end test runs it.
+std::string exampleSettings() { return sourceFile(STELVO_EXAMPLE_INI); }
 
 const char* const kIni =
     "[INSTALLER]\nLOCATION=agent.msi\n"
@@ -293,9 +296,7 @@ TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
                           "-log",           logPath.c_str(),    "-appDataLocation", tooLong.c_str(),
                           "-managerArgs",   tooLong.c_str(),    "b"};
     EXPECT_EQ(runLauncher(s, p, 12, args), 0);
-    std::ifstream in(logPath);
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
+    const std::string log = readFile(logPath);
     std::remove(logPath.c_str());
     const std::string early = "launcherFile refused: longer than 51 characters\n"
                               "iniInstallerArgs refused: more than 255 entries\n"
@@ -383,4 +384,22 @@ TEST_F(Driver, UnopenableLogFileLeavesTheRunUnchanged) {
     installAgent("7.0");
     EXPECT_EQ(run({"-log", "/nonexistent-folder/x/y.log"}), 0);
     EXPECT_EQ(p.starts.size(), 1u);
+}
+
+// The release's example settings file names only placeholders the launcher expands.
+TEST(ExampleSettings, EveryPlaceholderItNamesIsOneTheLauncherExpands) {
+    const std::string text = sourceFile(STELVO_EXAMPLE_SETTINGS);
+    ASSERT_FALSE(text.empty()) << "cannot read " << STELVO_EXAMPLE_SETTINGS;
+    FakePlatform p;
+    LauncherSettings s;
+    s.launcherDir.assign("C:\\img\\");
+    int named = 0;
+    for (std::size_t open = text.find('<'); open != std::string::npos; open = text.find('<', open + 1)) {
+        const std::size_t close = text.find_first_of(">\n", open);
+        ASSERT_TRUE(close != std::string::npos && text[close] == '>') << text.substr(open, 40);
+        const std::string placeholder = text.substr(open, close - open + 1);
+        EXPECT_EQ(expandFolderPlaceholder(s, p, placeholder).find('<'), std::string::npos) << placeholder;
+        ++named;
+    }
+    EXPECT_GT(named, 0);
 }

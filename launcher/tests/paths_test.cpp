@@ -1,13 +1,9 @@
 // Normalisation, folder placeholders, program search and path splits.
 #include "fake_platform.h"
 #include "mirravon_test/caller.h"
-#include "mirravon_test/wine_paths.h"
 #include "stelvo/path_helpers.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 using namespace stelvo;
 using stelvo_test::FakePlatform;
@@ -80,28 +76,6 @@ TEST(FolderPlaceholder, TableOrderFirstOccurrenceOnly) {
     EXPECT_EQ(expandFolderPlaceholder(s, p, "<HOME>/<HOME>"), "C:\\users\\u\\Documents/<HOME>");
     EXPECT_EQ(expandFolderPlaceholder(s, p, "<home>\\q"), "<home>\\q");
     EXPECT_EQ(expandFolderPlaceholder(s, p, "pre<PROFILE>post"), "preC:\\users\\upost");
-}
-
-TEST(FolderPlaceholder, EveryPlaceholderTheExampleSettingsFileNamesIsOneTheLauncherExpands) {
-#ifdef _WIN32
-    std::ifstream in(mirravon_test::toWindowsPath(STELVO_EXAMPLE_SETTINGS));
-#else
-    std::ifstream in(STELVO_EXAMPLE_SETTINGS);
-#endif
-    ASSERT_TRUE(in) << STELVO_EXAMPLE_SETTINGS;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    FakePlatform p;
-    LauncherSettings s;
-    s.launcherDir.assign("C:\\img\\");
-    int named = 0;
-    for (std::size_t open = text.find('<'); open != std::string::npos; open = text.find('<', open + 1)) {
-        const std::size_t close = text.find_first_of(">\n", open);
-        ASSERT_TRUE(close != std::string::npos && text[close] == '>') << text.substr(open, 40);
-        const std::string placeholder = text.substr(open, close - open + 1);
-        EXPECT_EQ(expandFolderPlaceholder(s, p, placeholder).find('<'), std::string::npos) << placeholder;
-        ++named;
-    }
-    EXPECT_GT(named, 0);
 }
 
 TEST(FolderPlaceholder, AppDataFollowsTheAdministratorFlag) {
