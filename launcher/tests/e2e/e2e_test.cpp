@@ -289,15 +289,19 @@ TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
     }
 }
 
-// The log is opened non-inheritable: the agent, which inherits the launcher's
-// inheritable handles, can open it unshared (else it ends with 32, a sharing violation).
-TEST(EndToEnd, TheAgentDoesNotHoldTheLogOpen) {
-    Image image(L"loghandle", "[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\nVERSION=3.0\nLAUNCHER=agent.exe\n");
-    writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
-    placeStandin(image.dir + "agent.exe", "exclusive=" + image.dir + "run.log\n");
-    const Outcome o = image.run("-log \"" + image.dir + "run.log\" -wait");
+// The log is opened non-inheritable: neither the installer (started while the
+// log is open) nor the agent holds a handle to it (else they end with 32).
+TEST(EndToEnd, TheInstallerAndTheAgentDoNotHoldTheLog) {
+    Image image(L"loghandle", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                              "VERSION=3.0\nLAUNCHER=agent.exe\n");
+    const std::string log = image.dir + "run.log";
+    placeStandin(image.dir + "setup.exe", "not_holding=" + log + "\nref_file=" + image.dir +
+                                              "agent.properties\nlocation=" + image.dir + "\nversion=3.0\n");
+    placeStandin(image.dir + "agent.exe", "not_holding=" + log + "\nrecord=" + image.dir + "agent.record\n");
+    const Outcome o = image.run("-log \"" + log + "\" -wait");
     EXPECT_EQ(o.exitCode, 0u);
     EXPECT_TRUE(o.boxes.empty());
+    EXPECT_EQ(readLines(image.dir + "agent.record").size(), 1u);
 }
 
 // The agent's program: missing or a folder (the version box), or not a program at all (-1, no box).
