@@ -59,8 +59,8 @@ inline void CreateEnd(JNIEnv* env, jobject self, jstring name, const char* field
     if (!handle.found()) return;
     CallGuarded(env, [&] {
         CJavaString text(env, name);
-        const char* chars = text.chars();
-        if (env->ExceptionCheck()) return;
+        const char* chars = nullptr;
+        if (!text.takeChars(chars)) return;
         handle.set(open(chars));
     });
 }
