@@ -1,7 +1,7 @@
 # Warnings as errors for the project's own code; third-party code is built without them.
+set(MIRRAVON_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror)
 function(project_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
-                                           -Wno-sign-conversion -Werror)
+  target_compile_options(${target} PRIVATE ${MIRRAVON_WARNINGS})
 endfunction()
 
 if(WIN32)
@@ -40,9 +40,14 @@ function(mirravon_add_test)
 endfunction()
 
 if(WIN32)
-  # Keeps one wineserver up for the whole test run, in this tree's private prefix.
+  # Keeps one wineserver up for the whole test run, in this tree's private prefix
+  # of the architecture that MIRRAVON_WINEARCH names (the 32-bit one by default).
   add_test(NAME wine.start COMMAND ${CMAKE_BINARY_DIR}/wine-run --start)
   add_test(NAME wine.stop COMMAND ${CMAKE_BINARY_DIR}/wine-run --stop)
   set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 3600)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+  # The set-up on a machine that has never seen the project: no template, no folders.
+  add_test(NAME wine.fresh_machine
+           COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/wine-run-test.sh ${CMAKE_BINARY_DIR}/wine-run)
+  set_tests_properties(wine.fresh_machine PROPERTIES TIMEOUT 3600)
 endif()

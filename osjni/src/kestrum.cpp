@@ -6,6 +6,7 @@
 #include "mirravon/guarded_call.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
+#include "tavroos/listing.h"
 #include "tavroos/net_api.h"
 #include "tavroos/text_rules.h"
 
@@ -38,26 +39,30 @@ auto Guard(Body body) -> decltype(body()) {
 thread_local int t_lastShareCount = 0;
 thread_local int t_lastFStatCount = 0;
 
-// Lists the entries of `path` into at most `capacity` records; returns how many
-// entries the search met.
-int ListEntries(const BStr& path, FStatRecord* records, int capacity) {
+// One pass over the entries of `path`: `visit` sees each one in the order the
+// file system gives them. Returns how many it met.
+template <typename Visit>
+int ForEachEntry(const BStr& path, Visit visit) {
     const std::wstring pattern = rules::SearchPattern(path.str());
     WIN32_FIND_DATAW data;
     mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
     if (!search) throw KestrumUnmanagedException{};
     int met = 0;
     do {
-        if (met < capacity) {
-            FStatRecord& record = records[met];
-            record.m_bDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            record.m_bstrName = BStr(data.cFileName, rules::LengthToNul(data.cFileName, MAX_PATH));
-        }
+        visit(met, data);
         ++met;
     } while (::FindNextFileW(search.get(), &data));
     const DWORD error = ::GetLastError();
     search.reset();
     if (error != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
     return met;
+}
+
+FStatRecord EntryRecord(const WIN32_FIND_DATAW& data) {
+    FStatRecord record;
+    record.m_bDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    record.m_bstrName = BStr(data.cFileName, rules::LengthToNul(data.cFileName, MAX_PATH));
+    return record;
 }
 
 }  // namespace
@@ -134,16 +139,29 @@ BStr CKestrum::ToUNC(const BStr& path) {
 }
 
 int CKestrum::GetFStatCount(const BStr& path) {
-    const int count = Guard([&] { return ListEntries(path, nullptr, 0); });
+    const int count = Guard([&] { return ForEachEntry(path, [](int, const WIN32_FIND_DATAW&) {}); });
     t_lastFStatCount = count;
     return count;
 }
 
 int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
-    return Guard([&] { return ListEntries(path, records, records ? capacity : 0); });
+    if (!records) capacity = 0;
+    return Guard([&] {
+        return ForEachEntry(path, [&](int index, const WIN32_FIND_DATAW& data) {
+            if (index < capacity) records[index] = EntryRecord(data);
+        });
+    });
 }
 
 void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }
+
+std::vector<FStatRecord> CollectFStats(const BStr& path) {
+    return Guard([&] {
+        std::vector<FStatRecord> entries;
+        ForEachEntry(path, [&](int, const WIN32_FIND_DATAW& data) { entries.push_back(EntryRecord(data)); });
+        return entries;
+    });
+}
 
 CTavroos::CTavroos() noexcept = default;
 CTavroos& CTavroos::operator=(const CTavroos&) noexcept = default;

@@ -45,6 +45,13 @@ void EnumerateShares(const NetApi& api, Visit visit) {
     }
 }
 
+ShareRecord RecordOf(const SHARE_INFO_502& entry) {
+    ShareRecord record;
+    record.m_bstrName = BStr(entry.shi502_netname);
+    record.m_bstrPath = BStr(entry.shi502_path);
+    return record;
+}
+
 }  // namespace
 
 const NetApi& SystemNetApi() {
@@ -68,13 +75,16 @@ int CountShares(const NetApi& api) {
 int FillShares(const NetApi& api, ShareRecord* records, int capacity) {
     int met = 0;
     EnumerateShares(api, [&](const SHARE_INFO_502& entry) {
-        if (met < capacity) {
-            records[met].m_bstrName = BStr(entry.shi502_netname);
-            records[met].m_bstrPath = BStr(entry.shi502_path);
-        }
+        if (met < capacity) records[met] = RecordOf(entry);
         ++met;
     });
     return met;
+}
+
+std::vector<ShareRecord> CollectShares(const NetApi& api) {
+    std::vector<ShareRecord> shares;
+    EnumerateShares(api, [&](const SHARE_INFO_502& entry) { shares.push_back(RecordOf(entry)); });
+    return shares;
 }
 
 BStr UniversalName(const NetApi& api, const BStr& path) {

@@ -5,6 +5,8 @@
 #include "com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI.h"
 #include "tavroos/jni_adapter.h"
 #include "tavroos/kestrum.h"
+#include "tavroos/listing.h"
+#include "tavroos/net_api.h"
 #include "tavroos/text_rules.h"
 
 #define WIN(name) Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_##name
@@ -18,7 +20,8 @@ JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<ShareRecord> shares = rules::TwoPassList<ShareRecord>(
             [&] { return kestrum.GetShareCount(); },
-            [&](ShareRecord* records, int capacity) { return kestrum.GetShares(records, capacity); });
+            [&](ShareRecord* records, int capacity) { return kestrum.GetShares(records, capacity); },
+            [] { return CollectShares(SystemNetApi()); });
         return jni.NewShareRecordArray(shares.data(), static_cast<int>(shares.size()));
     });
 }
@@ -29,7 +32,8 @@ JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring dire
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<FStatRecord> entries = rules::TwoPassList<FStatRecord>(
             [&] { return kestrum.GetFStatCount(path); },
-            [&](FStatRecord* records, int capacity) { return kestrum.GetFStats(path, records, capacity); });
+            [&](FStatRecord* records, int capacity) { return kestrum.GetFStats(path, records, capacity); },
+            [&] { return CollectFStats(path); });
         return jni.NewFileStatArray(entries.data(), static_cast<int>(entries.size()));
     });
 }

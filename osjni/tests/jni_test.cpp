@@ -1,11 +1,14 @@
 // The real tavroos.dll under the strict stand-in VM: what the Java side sees.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "jnihost/jni_host.h"
+#include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
 #include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/scratch_key.h"
@@ -161,6 +164,49 @@ TEST_F(Tavroos, LongListingKeepsFewLocalReferences) {
     for (int i = 0; i < 300; ++i) dir.file(L"f" + std::to_wstring(i));
     EXPECT_EQ(ListFiles(Str(dir.path())).size(), 302u);
     EXPECT_LT(vm.lastCallLocalRefPeak(), 16);
+}
+
+// Two threads create and delete other files, 20 at a time, while the folder is
+// listed again and again: its two passes then keep disagreeing, and a file that
+// is there all along must still be in every listing.
+TEST_F(Tavroos, BusyFolderListingKeepsEveryFileThatStays) {
+    ScratchDir dir(L"tavroos-jni-busy");
+    constexpr int kStaying = 600;
+    for (int i = 0; i < kStaying; ++i) dir.file(L"stay" + std::to_wstring(i));
+    std::atomic<bool> stop{false};
+    std::atomic<int> changes{0};
+    auto churn = [&](int thread) {
+        while (!stop) {
+            for (int pass = 0; pass < 2; ++pass)
+                for (int i = 0; i < 20; ++i) {
+                    const std::wstring name = dir / (L"churn" + std::to_wstring(thread) + L"-" + std::to_wstring(i));
+                    if (pass == 0)
+                        mirravon::unique_hfile(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+                    else
+                        ::DeleteFileW(name.c_str());
+                    ++changes;
+                }
+        }
+    };
+    std::thread first(churn, 1), second(churn, 2);
+    int listings = 0;
+    int incomplete = 0;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 3000 && incomplete == 0) {
+        int staying = 0;
+        for (const auto& entry : ListFiles(Str(dir.path())))
+            if (entry.first.rfind("stay", 0) == 0) ++staying;
+        ++listings;
+        if (staying != kStaying) ++incomplete;
+    }
+    stop = true;
+    first.join();
+    second.join();
+    EXPECT_EQ(incomplete, 0) << "listing " << listings << " missed files that stayed";
+    if (incomplete == 0) {
+        EXPECT_GT(changes.load(), 300) << "the folder was not busy: nothing was tested";
+    }
 }
 
 TEST_F(Tavroos, GetenvOfUnsetEmptyAndNullIsEmptyString) {

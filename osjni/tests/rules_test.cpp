@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -63,11 +65,17 @@ struct ChangingList {
         for (int i = 0; i < n && i < capacity; ++i) records[i].value = i;
         return n;
     }
+    std::vector<Rec> Collect() {
+        std::vector<Rec> all(static_cast<std::size_t>(lengths.at(pass++)));
+        for (std::size_t i = 0; i < all.size(); ++i) all[i].value = static_cast<int>(i);
+        return all;
+    }
 };
 
 std::vector<Rec> ListOf(ChangingList& list) {
     return TwoPassList<Rec>([&] { return list.Count(); },
-                            [&](Rec* r, int capacity) { return list.Fill(r, capacity); });
+                            [&](Rec* r, int capacity) { return list.Fill(r, capacity); },
+                            [&] { return list.Collect(); });
 }
 
 TEST(TwoPassList, StablePassesGiveExactlyTheCount) {
@@ -86,16 +94,47 @@ TEST(TwoPassList, EntryAddedBetweenPassesIsRetriedNotWrittenBeyond) {
 }
 
 TEST(TwoPassList, KeepsChangingThenGivesOnlyWrittenRecords) {
-    // Grows every time: after the last attempt the array holds the count it was made for.
-    ChangingList growing{{1, 2, 2, 3, 3, 4}};
+    // Grows every time: after the last attempt one collecting pass gives all it meets.
+    ChangingList growing{{1, 2, 2, 3, 3, 4, 5}};
     const auto grown = ListOf(growing);
-    ASSERT_EQ(grown.size(), 3u);
+    ASSERT_EQ(grown.size(), 5u);
+    EXPECT_EQ(growing.counts, 3);
     for (const Rec& r : grown) EXPECT_GE(r.value, 0);
     // Shrinks every time: no default record stands for a vanished entry.
     ChangingList shrinking{{5, 4, 4, 3, 3, 2}};
     const auto shrunk = ListOf(shrinking);
     ASSERT_EQ(shrunk.size(), 2u);
     for (const Rec& r : shrunk) EXPECT_GE(r.value, 0);
+}
+
+TEST(TwoPassList, EntriesPresentThroughoutSurviveAListThatKeepsGrowing) {
+    // Entries 0 to 4 stay; before every pass a new one turns up ahead of them
+    // in the order met, as a file created in a busy folder may.
+    std::deque<int> list{0, 1, 2, 3, 4};
+    int next = 100;
+    auto pass = [&] {
+        list.push_front(next++);
+        return static_cast<int>(list.size());
+    };
+    int collected = 0;
+    const auto records = TwoPassList<Rec>(
+        pass,
+        [&](Rec* r, int capacity) {
+            const int met = pass();
+            for (int i = 0; i < met && i < capacity; ++i) r[i].value = list[static_cast<std::size_t>(i)];
+            return met;
+        },
+        [&] {
+            ++collected;
+            pass();
+            std::vector<Rec> all;
+            for (int v : list) all.push_back(Rec{v});
+            return all;
+        });
+    EXPECT_EQ(collected, 1);
+    for (int stable = 0; stable < 5; ++stable)
+        EXPECT_TRUE(std::any_of(records.begin(), records.end(), [&](const Rec& r) { return r.value == stable; }))
+            << "entry " << stable << " was there throughout";
 }
 
 TEST(TwoPassList, EmptyListSkipsTheFill) {

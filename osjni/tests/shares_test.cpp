@@ -155,8 +155,9 @@ TEST(SharesTwoPass, MoreDataPagesAreFollowedWithTheResumeHandle) {
 
 TEST(SharesTwoPass, ShareAddedBetweenPassesIsNotWrittenBeyondTheArray) {
     FakeNet net;
-    net.passes = {{{NERR_Success, {{L"a", L"C:\\a", Sd::Valid}}}},
-                  {{ERROR_MORE_DATA, {{L"a", L"C:\\a", Sd::Valid}}}, {NERR_Success, {{L"new", L"C:\\new", Sd::Valid}}}}};
+    const std::vector<FakePage> grown{{ERROR_MORE_DATA, {{L"a", L"C:\\a", Sd::Valid}}},
+                                      {NERR_Success, {{L"new", L"C:\\new", Sd::Valid}}}};
+    net.passes = {{{NERR_Success, {{L"a", L"C:\\a", Sd::Valid}}}}, grown, grown};
     const NetApi api = net.Api();
     const int count = tavroos::CountShares(api);
     ASSERT_EQ(count, 1);
@@ -165,6 +166,9 @@ TEST(SharesTwoPass, ShareAddedBetweenPassesIsNotWrittenBeyondTheArray) {
     EXPECT_EQ(tavroos::FillShares(api, records.data(), count), 2);
     EXPECT_EQ(records[0].m_bstrName.str(), L"a");
     EXPECT_EQ(records[1].m_bstrName.str(), L"guard");
+    // The pass that collects into a growing list, across pages, keeps every share it meets.
+    const std::vector<ShareRecord> all = tavroos::CollectShares(api);
+    EXPECT_EQ(Names(all, static_cast<int>(all.size())), (std::vector<std::wstring>{L"a=C:\\a", L"new=C:\\new"}));
     EXPECT_EQ(net.frees, net.allocations);
 }
 

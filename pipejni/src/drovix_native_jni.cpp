@@ -1,6 +1,8 @@
 // Java-facing operations of DrovixNative: discovery, the session with the test
 // tool and its scripts. Every failure leaves a pending DrovixIntegrationException;
-// the functions themselves always return.
+// the functions themselves always return. A Java string whose characters the VM
+// cannot give ends the call at once with the VM's own error pending (a null
+// string is no failure: it reaches the tool as a null text).
 #include "com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative.h"
 
 #include "jnisupport/java_exception.h"
@@ -35,12 +37,12 @@ JNIEXPORT jint JNICALL DROVIX_NATIVE(native_1login)(JNIEnv*, jobject, jstring, j
 JNIEXPORT void JNICALL DROVIX_NATIVE(native_1loginAndLaunch)(JNIEnv* env, jobject, jstring a, jstring b, jstring c,
                                                              jboolean flag, jstring e) {
     CallGuarded(env, [&] {
-        CJavaString textA(env, a);
-        CJavaString textB(env, b);
-        CJavaString textC(env, c);
-        CJavaString textE(env, e);
-        TheDrovixAutomation().LoginToProject(textA.chars(), textB.chars(), textC.chars(), flag != JNI_FALSE ? 1 : 0,
-                                             textE.chars());
+        CJavaString stringA(env, a), stringB(env, b), stringC(env, c), stringE(env, e);
+        const char *textA = nullptr, *textB = nullptr, *textC = nullptr, *textE = nullptr;
+        if (!stringA.takeChars(textA) || !stringB.takeChars(textB) || !stringC.takeChars(textC) ||
+            !stringE.takeChars(textE))
+            return;
+        TheDrovixAutomation().LoginToProject(textA, textB, textC, flag != JNI_FALSE ? 1 : 0, textE);
     });
 }
 
@@ -52,10 +54,12 @@ namespace {
 void openScript(JNIEnv* env, jstring name) {
     CallGuarded(env, [&] {
         CJavaString script(env, name);
+        const char* text = nullptr;
+        if (!script.takeChars(text)) return;
         // A tool window that does not come up does not stop the call: the tool
         // answers for itself when the script cannot be opened.
         CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
-        TheDrovixAutomation().OpenScript(script.chars());
+        TheDrovixAutomation().OpenScript(text);
     });
 }
 }  // namespace
@@ -73,10 +77,11 @@ JNIEXPORT void JNICALL DROVIX_NATIVE(native_1highlightScript)(JNIEnv*, jobject, 
 
 JNIEXPORT void JNICALL DROVIX_NATIVE(native_1playbackScript)(JNIEnv* env, jobject, jstring a, jstring b) {
     CallGuarded(env, [&] {
-        CJavaString script(env, a);
-        CJavaString arguments(env, b);
+        CJavaString script(env, a), arguments(env, b);
+        const char *scriptText = nullptr, *argumentsText = nullptr;
+        if (!script.takeChars(scriptText) || !arguments.takeChars(argumentsText)) return;
         CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).WaitForWindow();
-        TheDrovixAutomation().ExecuteScriptEx(script.chars(), arguments.chars());
+        TheDrovixAutomation().ExecuteScriptEx(scriptText, argumentsText);
     });
 }
 

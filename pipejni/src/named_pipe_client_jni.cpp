@@ -41,7 +41,7 @@ JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, 
 
 JNIEXPORT jint JNICALL CLIENT(native_1close)(JNIEnv* env, jobject self) {
     HandleField handle(env, self, kClientField);
-    return handle.found() ? ClosePipeHandle(handle.get()) : 0;
+    return handle.found() ? handle.close() : 0;
 }
 
 }  // extern "C"

@@ -44,7 +44,7 @@ JNIEXPORT jbyteArray JNICALL PIPE(native_1readMessage)(JNIEnv* env, jobject self
 
 JNIEXPORT jint JNICALL PIPE(native_1close)(JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
-    return handle.found() ? ClosePipeHandle(handle.get()) : 0;
+    return handle.found() ? handle.close() : 0;
 }
 
 }  // extern "C"

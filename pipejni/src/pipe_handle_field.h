@@ -9,6 +9,7 @@
 
 #include "jnisupport/java_exception.h"
 #include "jnisupport/java_string.h"
+#include "pipe/named_pipe.h"
 
 // The handle's long field, looked up on the receiver's runtime class so that a
 // subclass works too. A missing field leaves the VM's error pending.
@@ -30,6 +31,21 @@ public:
         m_env->SetLongField(m_self, m_id, static_cast<jlong>(reinterpret_cast<LONG_PTR>(handle)));
     }
 
+    // CloseHandle's result; the field is then 0. The system gives a closed
+    // handle's value to the next object it opens, so a second close, or a read
+    // or write after the close, must find no handle instead of somebody else's.
+    // A field of 0 closes nothing and gives 0.
+    int close() const {
+        const HANDLE pipe = get();
+        if (pipe == nullptr) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
+            return 0;
+        }
+        const int result = ClosePipeHandle(pipe);
+        set(nullptr);
+        return result;
+    }
+
 private:
     JNIEnv* m_env;
     jobject m_self;
@@ -43,8 +59,8 @@ inline void CreateEnd(JNIEnv* env, jobject self, jstring name, const char* field
     if (!handle.found()) return;
     CallGuarded(env, [&] {
         CJavaString text(env, name);
-        const char* chars = text.chars();
-        if (env->ExceptionCheck()) return;
+        const char* chars = nullptr;
+        if (!text.takeChars(chars)) return;
         handle.set(open(chars));
     });
 }

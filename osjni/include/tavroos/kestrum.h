@@ -4,6 +4,8 @@
 //
 // A program that uses the classes includes this header and links the DLL's
 // import library; the code that defines them is built with TAVROOS_EXPORTS.
+// The DLL links its C++ runtime statically, so the KestrumUnmanagedException
+// its operations throw cannot be caught in another module (std::terminate).
 #pragma once
 
 #include <windows.h>

@@ -6,6 +6,7 @@
 #include <lm.h>
 
 #include <functional>
+#include <vector>
 
 #include "tavroos/kestrum.h"
 
@@ -25,6 +26,8 @@ const NetApi& SystemNetApi();
 int CountShares(const NetApi& api);
 // Fills at most `capacity` records; returns the number of qualifying shares met.
 int FillShares(const NetApi& api, ShareRecord* records, int capacity);
+// Every qualifying share in one pass, in enumeration order, however many.
+std::vector<ShareRecord> CollectShares(const NetApi& api);
 // The UNC form of `path`; KestrumUnmanagedException on any failure.
 BStr UniversalName(const NetApi& api, const BStr& path);
 

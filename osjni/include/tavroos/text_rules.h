@@ -74,18 +74,25 @@ std::optional<std::size_t> StringValueLength(const C* data, std::size_t bytes, s
 // change between the passes. `count()` gives the number of entries (throwing
 // when the list cannot be read); `fill(records, capacity)` writes at most
 // `capacity` records and returns how many entries it met. When the two passes
-// disagree, both run again, up to `attempts` times in all; the result holds
-// only records that the last fill wrote, never a default-constructed stand-in
-// for an entry that vanished, and never more than the count it was made for.
-template <typename Record, typename Count, typename Fill>
-std::vector<Record> TwoPassList(Count count, Fill fill, int attempts = 3) {
+// disagree, both run again, up to `attempts` times in all. The result holds
+// only records that a pass wrote, never a default-constructed stand-in for an
+// entry that vanished. When the last fill met more entries than it had room
+// for, the records it could not write may be ones that were there all along
+// (the order met is the system's, not the order of creation), so one more pass,
+// `collect()`, gathers every entry it meets into a container that grows, and
+// that is the result: an entry present throughout the call is never dropped.
+template <typename Record, typename Count, typename Fill, typename Collect>
+std::vector<Record> TwoPassList(Count count, Fill fill, Collect collect, int attempts = 3) {
     std::vector<Record> records;
     for (int attempt = 1;; ++attempt) {
         const int expected = count();
         records.assign(expected > 0 ? static_cast<std::size_t>(expected) : 0, Record{});
         const int met = expected > 0 ? fill(records.data(), expected) : 0;
-        if (met == expected || attempt >= attempts) {
-            if (met < expected) records.resize(met > 0 ? static_cast<std::size_t>(met) : 0);
+        if (met == expected) return records;
+        if (attempt >= attempts) {
+            if (met > expected) return collect();
+            // Fewer than counted: every entry the fill met was written.
+            records.resize(met > 0 ? static_cast<std::size_t>(met) : 0);
             return records;
         }
     }

@@ -56,6 +56,11 @@ const char* CJavaString::chars() {
     return m_text ? m_text->narrow() : nullptr;
 }
 
+bool CJavaString::takeChars(const char*& text) {
+    text = chars();
+    return m_jobject == nullptr || m_text != nullptr;
+}
+
 jstring MakeJavaString(JNIEnv* env, const char* text) {
     CTextBuffer buffer(text, 0);
     const wchar_t* wide = buffer.wide();

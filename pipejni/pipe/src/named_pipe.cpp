@@ -5,6 +5,7 @@
 #include <string>
 
 #include "jnisupport/debug_output.h"
+#include "mirravon/unique_owner.h"
 
 namespace {
 
@@ -92,8 +93,15 @@ HANDLE ConnectPipeClient(const char* name) {
     DebugLine("Connecting to named pipe " + text);
     unsigned long e = 0;
     for (;;) {
-        HANDLE pipe = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (pipe != INVALID_HANDLE_VALUE) return pipe;
+        mirravon::unique_hfile pipe(
+            ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (pipe) {
+            // The path of an ordinary file or a device opens just as well, and the
+            // first message would overwrite what it holds.
+            if (::GetFileType(pipe.get()) == FILE_TYPE_PIPE) return pipe.release();
+            e = ERROR_BAD_PIPE;
+            break;
+        }
         e = ::GetLastError();
         if (e != ERROR_PIPE_BUSY) break;
         DebugLine("No listening pipe server: wait for a little...");

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "jnihost/jni_host.h"
+#include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
+#include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/test_main.h"
 #include "mirravon_test/win32_test_support.h"
 
@@ -71,14 +73,38 @@ TEST_F(PipeBindings, MessagesCrossAsByteArraysOfTheirLength) {
     jobject client = Client(name);
     EXPECT_EQ(vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray(std::string("ab\0de", 5))), 5);
     EXPECT_NE(vm.call<jint>(dll, CLIENT(native_1close), client), 0);
-    EXPECT_NE(vm.getField(client, "hPipeClientEnd").j(), 0) << "closing keeps the field";
+    EXPECT_EQ(vm.getField(client, "hPipeClientEnd").j(), 0) << "closing clears the field";
 
     ASSERT_EQ(reader.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const std::vector<std::string> got = reader.get();
     EXPECT_EQ(got[0], std::string("ab\0de", 5));
     EXPECT_EQ(got[1], "") << "after the client closed: an empty array, not null";
     EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0);
-    EXPECT_EQ(vm.getField(server, "hPipe").j(), stored);
+    EXPECT_EQ(vm.getField(server, "hPipe").j(), 0);
+}
+
+// The system hands a closed handle's value to the next object it opens: a
+// second close, a read or a write through the closed object must not reach it.
+TEST_F(PipeBindings, ClosedEndsReachNoOtherPipe) {
+    const std::string name = Name("reused");
+    jobject closed = Server(Name("closed"));
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), closed), 0);
+    jobject server = Server(name);  // under Wine it gets the closed value
+
+    EXPECT_EQ(vm.call<jint>(dll, PIPE(native_1close), closed), 0);
+    EXPECT_EQ(vm.call<jbyteArray>(dll, PIPE(native_1readMessage), closed), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_INVALID_HANDLE));
+    vm.clearException();
+
+    jobject client = Client(name);  // the new pipe is still there
+    EXPECT_NE(vm.call<jint>(dll, CLIENT(native_1close), client), 0);
+    EXPECT_EQ(vm.call<jint>(dll, CLIENT(native_1close), client), 0);
+    vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray("abc"));
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_INVALID_HANDLE));
+    vm.clearException();
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0);
 }
 
 TEST_F(PipeBindings, FailedCreateLeavesTheFieldAndAnException) {
@@ -96,6 +122,33 @@ TEST_F(PipeBindings, FailedCreateLeavesTheFieldAndAnException) {
     EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
     vm.clearException();
     EXPECT_EQ(vm.getField(server, "hPipe").j(), -7);
+}
+
+TEST_F(PipeBindings, AnOrdinaryFileIsNotTakenForAPipe) {
+    mirravon_test::ScratchDir dir(L"pipe-jni-file");
+    const std::wstring path = dir / L"not-a-pipe.txt";
+    auto contents = [&] {
+        char data[16] = {};
+        DWORD n = 0;
+        mirravon::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ::ReadFile(file.get(), data, sizeof data, &n, nullptr);
+        return std::string(data, n);
+    };
+    {
+        mirravon::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD n = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), "ORIGINAL", 8, &n, nullptr));
+    }
+    jobject client = vm.newObject(cls::kNamedPipeClient);
+    vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client, vm.newStringUtf8(dir.ansiPath() + "\\not-a-pipe.txt"));
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
+    EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_BAD_PIPE));
+    vm.clearException();
+    EXPECT_EQ(vm.getField(client, "hPipeClientEnd").j(), 0);
+    // A caller that writes all the same reaches no file.
+    vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray("HELLO"));
+    vm.clearException();
+    EXPECT_EQ(contents(), "ORIGINAL");
 }
 
 TEST_F(PipeBindings, ReadFailureGivesNullAndAnException) {

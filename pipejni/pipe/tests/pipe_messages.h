@@ -1,6 +1,8 @@
 // What the pipe tests send, and the debugger lines each side writes for it.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -12,6 +14,14 @@ inline constexpr const char kNoneSuffix[] = "-none";
 inline constexpr const char kBusySuffix[] = "-busy";
 inline constexpr const char kLaterSuffix[] = "-later";
 inline constexpr const char kWaitSuffix[] = "-wait";
+
+// An ordinary file that the client is asked to take for a pipe: in the
+// temporary folder, named after the pipe, so both processes know its path.
+inline std::string NotAPipePath(const std::string& name) {
+    char temp[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathA(MAX_PATH + 1, temp);
+    return std::string(temp, n) + name.substr(name.rfind('\\') + 1) + "-not-a-pipe.txt";
+}
 
 inline std::string Pattern(size_t length) {
     std::string s(length, '\0');
@@ -63,6 +73,8 @@ inline std::vector<std::string> ClientLines(const std::string& name) {
         "Connecting to named pipe " + name + kBusySuffix,
         "No listening pipe server: wait for a little...",
         "Failed to connect to a listening pipe server with error {n}",
+        "Connecting to named pipe " + NotAPipePath(name),
+        "Failed to connect to a listening pipe server with error 230",
         "Connecting to named pipe " + name + kLaterSuffix,
         "No listening pipe server: wait for a little...",
         "Connecting to named pipe " + name + kWaitSuffix,

@@ -115,6 +115,19 @@ int Client(const std::string& name) {
         ::CloseHandle(taken);
         ::CloseHandle(server);
     }
+    {  // an ordinary file is no pipe: refused before anything can be written to it
+        const std::string path = pipetest::NotAPipePath(name);
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        Check(file != INVALID_HANDLE_VALUE, 14, "file set-up");
+        ::CloseHandle(file);
+        try {
+            ClosePipeHandle(ConnectPipeClient(path.c_str()));
+            Check(false, 15, "connect to an ordinary file");
+        } catch (unsigned long e) {
+            Check(e == ERROR_BAD_PIPE, 16, "file: error 230");
+        }
+        ::DeleteFileA(path.c_str());
+    }
     {  // busy until a second instance appears
         const std::string later = name + pipetest::kLaterSuffix;
         HANDLE first = RawServer(later, PIPE_UNLIMITED_INSTANCES, 10000);

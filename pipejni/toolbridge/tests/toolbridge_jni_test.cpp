@@ -383,6 +383,37 @@ TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
                                     }));
 }
 
+TEST_F(DrovixNative, AStringTheVmCannotGiveEndsTheCallBeforeTheTool) {
+    // The window is found at once: an operation that went on would reach the tool.
+    TestWindow window;
+    HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
+    ASSERT_NE(kvxsys, nullptr);
+    LoadedKvxsys().answerFrom(1, window.handle());
+    load(fullHome().c_str());
+    // The VM's own error is what Java receives; the strict host has already
+    // failed the test if a JNI call followed it or a buffer was kept.
+    auto expectVmError = [&](Caller where = {}) {
+        const CallerTrace trace(where);
+        EXPECT_EQ(vm.pendingExceptionClass(), jnihost::classes::kOutOfMemoryError);
+        vm.clearException();
+    };
+    for (int failing : {1, 3}) {
+        vm.failCall("GetStringChars", failing);
+        loginAndLaunch(str("a"), str("b"), str("c"), true, str("e"));
+        expectVmError();
+    }
+    vm.failCall("GetStringChars");
+    openScript(str("s"));
+    expectVmError();
+    vm.failCall("GetStringChars", 1);
+    playback(str("s"), str("a"));
+    expectVmError();
+    LoadedKvxsys().reset();
+    unload();
+    FreeLibrary(kvxsys);
+    EXPECT_TRUE(server.takeJournal().empty());
+}
+
 TEST_F(DrovixNative, PlaybackWaitsForTheWindowWithoutBringingItForward) {
     TestWindow window(true);
     HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());

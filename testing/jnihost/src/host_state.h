@@ -136,6 +136,8 @@ struct JniHost::State {
     int captureDepth = 0;
     std::vector<std::string> captured;
     int lastPeak = 0;
+    std::string failFunction;  // see failCall
+    int failSkip = 0;
 
     static State* of(JniHost& host) { return &host.state(); }
     Class* lookupClass(const std::string& name);

@@ -49,6 +49,11 @@ struct Ctx {
             vm->violation(std::string(name) + ": called inside a critical region");
         if (ts->pending != nullptr && !(allow & kWithPending))
             vm->violation(std::string(name) + ": called with an exception pending (" + ts->pending->cls->name + ")");
+        if (vm->failFunction == name && vm->failSkip-- == 0) {
+            vm->failFunction.clear();
+            vm->throwNewRaw(ts, classes::kOutOfMemoryError, std::string("failCall: ") + name);
+            return;  // the function returns its empty result
+        }
         ok = true;
     }
 

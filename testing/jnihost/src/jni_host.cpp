@@ -811,6 +811,12 @@ void JniHost::resetJniCallCounts() {
     m_state->methodLookups.clear();
 }
 
+void JniHost::failCall(const std::string& function, int skip) {
+    std::lock_guard<std::recursive_mutex> lock(m_state->mutex);
+    m_state->failFunction = function;
+    m_state->failSkip = skip;
+}
+
 std::vector<std::string> JniHost::violations() const {
     std::lock_guard<std::recursive_mutex> lock(m_state->mutex);
     return m_state->violations;

@@ -66,6 +66,15 @@ TEST_F(JniHostTest, StringsRoundTripThroughTheDll) {
     EXPECT_EQ(vm.violations().size(), 0u);
 }
 
+TEST_F(JniHostTest, FailCallFailsOnceAfterTheCallsItSkips) {
+    vm.failCall("NewString", 1);
+    EXPECT_NE(vm.call<jstring>(dll, PROBE(echo), self, vm.newStringUtf8("a")), nullptr);
+    EXPECT_EQ(vm.call<jstring>(dll, PROBE(echo), self, vm.newStringUtf8("b")), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), jnihost::classes::kOutOfMemoryError);
+    vm.clearException();
+    EXPECT_NE(vm.call<jstring>(dll, PROBE(echo), self, vm.newStringUtf8("c")), nullptr);
+}
+
 TEST_F(JniHostTest, ArraysFieldsMethodsAndFrames) {
     jbyteArray out = vm.call<jbyteArray>(dll, PROBE(reversed), self, vm.newByteArray(std::string("ab\0c", 4)));
     EXPECT_EQ(vm.byteArrayBytes(out), std::string("c\0ba", 4));

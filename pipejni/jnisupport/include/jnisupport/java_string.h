@@ -43,6 +43,10 @@ public:
     // The string in the ANSI code page, read from the VM once; valid while the
     // wrapper lives. Null without an object. Cut at an embedded U+0000.
     const char* chars();
+    // chars() into `text`, telling a null Java string (true, a null text) from a
+    // VM that could not give the characters (false: its error is pending, and
+    // the caller must return without another JNI call).
+    bool takeChars(const char*& text);
 
 private:
     std::unique_ptr<CTextBuffer> m_text;

@@ -24,7 +24,9 @@ char* ReadPipeMessage(HANDLE pipe, unsigned long* length);
 int ClosePipeHandle(HANDLE pipe);
 
 // Opens the client end, waiting through the pipe's default time-out while every
-// instance is busy (as often as it stays busy).
+// instance is busy (as often as it stays busy). A name that opens something
+// other than a pipe (an ordinary file, say) is closed again and fails with
+// ERROR_BAD_PIPE, before anything can be written to it.
 HANDLE ConnectPipeClient(const char* name);
 
 // Writes `data` as one message once no unread inbound data is left on the

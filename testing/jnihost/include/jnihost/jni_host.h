@@ -239,6 +239,14 @@ public:
     void resetJniCallCounts();
     std::vector<std::string> violations() const;  // every one so far, in order
 
+    // ---- a VM that runs short
+    // The call of the JNI function `function` that comes after `skip` further
+    // calls of it fails as a VM out of memory fails it: it returns its empty
+    // result with an OutOfMemoryError pending (meant for GetStringChars,
+    // NewString, New<Type>Array and the like). One failure per request; a new
+    // request replaces one not yet used.
+    void failCall(const std::string& function, int skip = 0);
+
     // ---- calling an export
     // Runs `exportName` of `library` as the VM runs a native method: JNICALL
     // (__stdcall), JNIEnv* first, then `args` (the receiver, then the Java
