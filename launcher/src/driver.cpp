@@ -103,7 +103,8 @@ int startAgent(LauncherSettings& s, Platform& platform) {
     // A folder would pass for a program and then fail to start: it counts as missing.
     const FileKind kind = platform.fileKind(s.agentProgram.str());
     if (kind != FileKind::Regular) {
-        if (kind == FileKind::Other) logLine(s, "Agent program is a folder, not a program: %s \n", s.agentProgram.c_str());
+        if (kind == FileKind::Other)
+            logLine(s, "Agent program is a folder, not a program: %s \n", s.agentProgram.c_str());
         logLine(s, "Agent program cannot be found: %s \n", s.agentProgram.c_str());
         showErrorBox(s, platform, kMsgVersionNotFound, s.iniManagerVersion.str());
         return 1;

@@ -8,8 +8,9 @@ namespace stelvo {
 
 bool LogFile::open(const std::string& path) {
 #ifdef _WIN32
-    // "N": the handle is not inherited, so the installer and the agent, which
-    // inherit the launcher's inheritable handles, do not hold the log open.
+    // "N": the handle is not inherited, so the installer, which is started
+    // while the log is open and inherits the launcher's inheritable handles,
+    // does not hold the log open for as long as it runs.
     m_file.reset(std::fopen(path.c_str(), "wN"));
 #else
     m_file.reset(std::fopen(path.c_str(), "we"));

@@ -61,9 +61,10 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
 
 bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, const char* field) {
     if (list.append(value)) return true;
+    const bool full = list.count() >= TextList::kEntries;
     logRefusal(s, field,
-               list.count() >= TextList::kEntries ? "more than " + std::to_string(TextList::kEntries) + " entries"
-                                                  : "an entry longer than " + std::to_string(kTextWidth) + " characters");
+               full ? "more than " + std::to_string(TextList::kEntries) + " entries"
+                    : "an entry longer than " + std::to_string(kTextWidth) + " characters");
     return false;
 }
 
