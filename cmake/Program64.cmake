@@ -4,13 +4,14 @@
 # with the project's standard, build-type flags, definitions, options and
 # warnings, and linked statically like every other program here.
 #
-# mirravon_add_program64(NAME <target> OUTPUT <file.exe> SOURCES ... [LIBS ...] [LINK_OPTIONS ...])
+# mirravon_add_program64(NAME <target> OUTPUT <file.exe> SOURCES ... [INCLUDES ...] [LIBS ...] [LINK_OPTIONS ...])
+#   INCLUDES: header folders (header-only helpers such as common/include; no library is linked).
 #   LIBS: Windows import libraries by name (advapi32, user32, ...).
 # Builds <file.exe> as part of ALL; other targets can depend on <target>.
 find_program(MINGW64_CXX x86_64-w64-mingw32-g++-posix REQUIRED)
 
 function(mirravon_add_program64)
-  cmake_parse_arguments(P "" "NAME;OUTPUT" "SOURCES;LIBS;LINK_OPTIONS" ${ARGN})
+  cmake_parse_arguments(P "" "NAME;OUTPUT" "SOURCES;INCLUDES;LIBS;LINK_OPTIONS" ${ARGN})
   string(TOUPPER "${CMAKE_BUILD_TYPE}" config)
   separate_arguments(flags UNIX_COMMAND "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config}}")
   separate_arguments(link_flags UNIX_COMMAND "${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${config}}")
@@ -19,8 +20,9 @@ function(mirravon_add_program64)
   get_directory_property(directory_link_options LINK_OPTIONS)
   list(TRANSFORM definitions PREPEND -D)
   list(TRANSFORM P_LIBS PREPEND -l)
+  list(TRANSFORM P_INCLUDES PREPEND -I)
   set(compile ${CMAKE_CXX_COMPILER_LAUNCHER} ${MINGW64_CXX} -std=c++${CMAKE_CXX_STANDARD} ${flags} ${definitions}
-      ${options} ${MIRRAVON_WARNINGS})
+      ${options} ${P_INCLUDES} ${MIRRAVON_WARNINGS})
 
   set(objects)
   foreach(source IN LISTS P_SOURCES)

@@ -9,9 +9,14 @@
 //   reg_root=HKLM|HKCU, reg_key=KEY   write the values "location" and "version" there
 //   ref_file=FILE   write "location=" and "version=" lines to FILE
 //   location=, version=               the values to write
+//   not_holding=FILE  end with 32 (a sharing violation) when this process holds a
+//                     handle to FILE, as one inherited from the process that started it
 // Without a script it only records, and ends with 0.
+#include "mirravon/unique_owner.h"
+
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -70,6 +75,29 @@ void writeRegistry(const std::map<std::string, std::string>& script) {
     ::RegCloseKey(key);
 }
 
+// Whether one of this process's handles refers to the file at `path`: the
+// first 1024 handle values (where a small process's handles lie) are tried one
+// by one and compared by volume and file index.
+bool holdsHandleTo(const std::string& path) {
+    const mirravon::unique_hfile target(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION wanted;
+    if (!target || !::GetFileInformationByHandle(target.get(), &wanted)) return false;
+    for (std::uintptr_t value = 4; value < 4 * 1024; value += 4) {
+        const HANDLE handle = reinterpret_cast<HANDLE>(value);
+        DWORD flags = 0;
+        BY_HANDLE_FILE_INFORMATION seen;
+        if (handle == target.get() || !::GetHandleInformation(handle, &flags) ||
+            ::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &seen))
+            continue;
+        if (seen.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber && seen.nFileIndexHigh == wanted.nFileIndexHigh &&
+            seen.nFileIndexLow == wanted.nFileIndexLow)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main() {
@@ -86,6 +114,7 @@ int main() {
         out << ::GetCommandLineA() << "\n";
     }
     if (before < std::atoi(value("restarts", "0").c_str())) return 23;
+    if (script.count("not_holding") && holdsHandleTo(script.at("not_holding"))) return ERROR_SHARING_VIOLATION;
     if (script.count("reg_key")) writeRegistry(script);
     if (script.count("ref_file")) {
         std::ofstream ref(script.at("ref_file"));

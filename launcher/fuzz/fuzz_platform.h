@@ -26,7 +26,8 @@ public:
         return stelvo::RegistryRead::KeyNotOpened;
     }
     stelvo::FileKind fileKind(const std::string&) override { return stelvo::FileKind::Missing; }
-    bool readFile(const std::string&, std::string&) override { return false; }
+    std::unique_ptr<stelvo::ChunkReader> openFile(const std::string&) override { return nullptr; }
+    bool ownProgramPath(std::string&) override { return false; }
     bool currentDirectory(std::string& dir) override {
         dir = "C:\\cwd";
         return true;

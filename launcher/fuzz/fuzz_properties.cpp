@@ -1,4 +1,5 @@
-// The reference-file store: any text loads; the first pair of a key wins.
+// The reference-file store: any text loads; the first pair of a key wins; the
+// lines are the same whatever the chunks the text is read in.
 #include "fuzz_platform.h"
 #include "stelvo/property_table.h"
 #include "stelvo/text_lines.h"
@@ -11,9 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.loadText(text);
     // Every line's key finds the value of the first line with that key.
     TextLines lines(text);
-    std::string line;
+    MemoryReader reader(text, size > 0 ? data[0] % 7 + 1 : 1);
+    TextLines chunked(reader);
+    std::string line, same;
     std::vector<std::string> seen;
     while (lines.next(line)) {
+        stelvo_fuzz::require(chunked.next(same) && same == line);
         stelvo_fuzz::require(line.size() <= kLinePiece);
         const size_t eq = line.find('=');
         if (eq == std::string::npos || eq == 0) continue;
@@ -25,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (first) stelvo_fuzz::require(*value == line.substr(eq + 1));
         seen.push_back(key);
     }
+    stelvo_fuzz::require(!chunked.next(same));
     return 0;
 }

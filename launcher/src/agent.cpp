@@ -26,13 +26,18 @@ int toNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
-void readRegistryInto(Platform& platform, RegistryRoot root, const std::string& key, const char* name,
-                      ReferenceText& out) {
+void readRegistryInto(LauncherSettings& s, Platform& platform, RegistryRoot root, const std::string& key,
+                      const char* name, ReferenceText& out, const char* field) {
     std::string data;
     const RegistryRead read = platform.readRegistryValue(root, key, name, data);
     if (read == RegistryRead::KeyNotOpened) return;
     out.clear();
-    if (read == RegistryRead::Read) out.assign(registryValueText(data));
+    if (read != RegistryRead::Read) return;
+    out.assign(registryValueText(data));
+    // A value whose text does not start at once with its terminator was refused for its size.
+    if (out.empty() && !data.empty() && data[0] != '\0')
+        logRefusal(s, field, "the registry value \"" + std::string(name) + "\" needs more than " +
+                       std::to_string(kRegistryValueRoom) + " bytes");
 }
 
 }  // namespace
@@ -90,14 +95,15 @@ void discoverAgent(LauncherSettings& s, Platform& platform) {
 
     if (!s.iniManagerLocationKey.empty()) {
         const RegistryRoot root = s.isUserAdmin == 1 ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
-        readRegistryInto(platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation);
-        readRegistryInto(platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion);
+        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation, "refLocation");
+        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion, "refVersion");
         logLine(s, "Get current agent location from Registry: \n");
         logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     } else if (!s.iniManagerLocationFile.empty()) {
         // An expanded path that does not fit its field is refused: no file is read.
         Text refFile;
-        refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str()));
+        if (!refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str())))
+            logRefusal(s, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
         if (!refFile.empty()) {
             readProperty(platform, refFile.str(), "location", s.refLocation);
             readProperty(platform, refFile.str(), "version", s.refVersion);

@@ -5,6 +5,16 @@
 #include <string_view>
 
 namespace stelvo {
+namespace {
+
+// A value that does not fit its field is refused: the option counts as not given.
+bool assignOrLog(LauncherSettings& s, Text& field, std::string_view value, const char* name) {
+    if (field.assign(value)) return true;
+    logRefusal(s, name, "longer than " + std::to_string(kTextWidth) + " characters");
+    return false;
+}
+
+}  // namespace
 
 bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {
     enum class State { Normal, InstallerArgs, ManagerArgs } state = State::Normal;
@@ -13,30 +23,30 @@ bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const c
         if (state != State::Normal) {
             if (arg == "-installerArgs") state = State::InstallerArgs;
             else if (arg == "-managerArgs") state = State::ManagerArgs;
-            else if (state == State::InstallerArgs) s.argInstallerArgs.append(arg);
-            else s.argManagerArgs.append(arg);
+            else if (state == State::InstallerArgs) appendOrLog(s, s.argInstallerArgs, arg, "argInstallerArgs");
+            else appendOrLog(s, s.argManagerArgs, arg, "argManagerArgs");
             continue;
         }
-        if (arg == "-help" || arg == "-?" || arg == "/help" || arg == "/?") {
+        // "-h" is the option the usage box itself names.
+        if (arg == "-help" || arg == "-?" || arg == "/help" || arg == "/?" || arg == "-h") {
             showUsage(s, platform);
             return false;
         }
         const bool hasValue = i + 1 < argc;
         const std::string_view value = hasValue && argv[i + 1] ? argv[i + 1] : "";
-        // A value that does not fit its field is refused: the option counts as not given.
         if (arg == "-input") {
             if (hasValue) {
-                s.argInputFile.assign(value);
+                assignOrLog(s, s.argInputFile, value, "argInputFile");
                 ++i;
             }
         } else if (arg == "-appDataLocation") {
             if (hasValue) {
-                s.argAppDataLocation.assign(value);
+                assignOrLog(s, s.argAppDataLocation, value, "argAppDataLocation");
                 ++i;
             }
         } else if (arg == "-log") {
             // A log file name that does not fit is refused: logging stays off.
-            if (hasValue && s.argLogFile.assign(value)) s.isDebug = 1;
+            if (hasValue && assignOrLog(s, s.argLogFile, value, "argLogFile")) s.isDebug = 1;
             if (hasValue) ++i;
         } else if (arg == "-silent") {
             s.argIsSilent = 1;

@@ -18,24 +18,29 @@ std::string enclose(std::string_view text) {
     return quoted;
 }
 
-// Collects a vector; any element beyond the room refuses the whole vector.
+// Collects a vector; any element beyond the room refuses the whole vector, and
+// the first reason for a refusal is kept for the log.
 class VectorBuilder {
 public:
     void add(std::string element) {
-        if (m_elements.size() >= ArgVector::kMaxElements) m_overflow = true;
+        if (m_elements.size() >= ArgVector::kMaxElements)
+            refuse("more than " + std::to_string(ArgVector::kMaxElements + 1) + " elements, end marker included");
         else m_elements.push_back(std::move(element));
     }
-    void refuse() { m_overflow = true; }
+    void refuse(std::string why) {
+        if (m_why.empty()) m_why = std::move(why);
+    }
     bool finish(ArgVector& out) {
         out.elements.clear();
-        if (m_overflow) return false;
+        if (!m_why.empty()) return false;
         out.elements = std::move(m_elements);
         return true;
     }
+    const std::string& why() const noexcept { return m_why; }
 
 private:
     std::vector<std::string> m_elements;
-    bool m_overflow = false;
+    std::string m_why;
 };
 
 const TextList& extraInstallerArgs(const LauncherSettings& s) {
@@ -47,11 +52,15 @@ const TextList& extraAgentArgs(const LauncherSettings& s) {
 
 std::string appDataProperty(const LauncherSettings& s) { return "APPDATALOCATION=\"" + s.appDataLocation.str() + "\""; }
 
-void logInstallerVector(LauncherSettings& s) {
+// Finishes the installer's vector and writes its log section.
+bool finishInstallerVector(LauncherSettings& s, VectorBuilder& v) {
+    const bool built = v.finish(s.installerArglist);
     logLine(s, "\nCommand to launch agent install\n");
     logLine(s, "%s", kBanner);
     for (std::size_t i = 0; i < s.installerArglist.count(); ++i)
         logLine(s, "installerArglist[%d]: (%s)\n", static_cast<int>(i), s.installerArglist.elements[i].c_str());
+    if (!built) logRefusal(s, "installerArglist", v.why());
+    return built;
 }
 
 }  // namespace
@@ -101,8 +110,8 @@ bool buildMsiCommandLine(LauncherSettings& s, Platform& platform) {
         if (platform.fileKind(candidate) == FileKind::Regular) msiexec = candidate;
     }
     if (msiexec.empty()) msiexec = findProgram(platform, "msiexec.exe");
-    normalizePath(msiexec, s.installerProgram);
-    normalizePath(joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.msiImagePath);
+    normalizeOrLog(s, msiexec, s.installerProgram, "InstallerProgram");
+    normalizeOrLog(s, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.msiImagePath, "msiImagePath");
 
     VectorBuilder v;
     v.add(s.installerProgram.str());
@@ -112,13 +121,12 @@ bool buildMsiCommandLine(LauncherSettings& s, Platform& platform) {
     for (const std::string& arg : extraInstallerArgs(s).entries()) v.add(plainQuote(arg));
     v.add("STANDALONE=false");
     if (!s.appDataLocation.empty()) v.add(appDataProperty(s));
-    const bool built = v.finish(s.installerArglist);
-    logInstallerVector(s);
-    return built;
+    return finishInstallerVector(s, v);
 }
 
 bool buildInstallerCommandLine(LauncherSettings& s) {
-    normalizePath(joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.installerProgram);
+    normalizeOrLog(s, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.installerProgram,
+                   "InstallerProgram");
 
     VectorBuilder v;
     std::vector<std::string> inner;
@@ -130,27 +138,29 @@ bool buildInstallerCommandLine(LauncherSettings& s) {
     for (const std::string& arg : extraInstallerArgs(s).entries()) inner.push_back(quoteArgument(arg));
     inner.push_back("STANDALONE=false");
     if (!s.appDataLocation.empty()) inner.push_back(appDataProperty(s));
-    if (inner.size() > kInnerItems) v.refuse();
+    if (inner.size() > kInnerItems)
+        v.refuse("more than " + std::to_string(kInnerItems) + " items in the \"/v\" element");
 
     std::string packed = "/v\"";
     for (std::size_t i = 0; i < inner.size(); ++i) {
         std::string escaped;
-        if (!escapeQuotes(inner[i], escaped)) v.refuse();
+        if (!escapeQuotes(inner[i], escaped))
+            v.refuse("an escaped item of the \"/v\" element longer than " + std::to_string(kEscapedItemWidth) +
+                     " characters");
         if (i > 0) packed.push_back(' ');
         packed += escaped;
     }
     packed.push_back('"');
-    if (packed.size() > kSwitchElementWidth) v.refuse();
+    if (packed.size() > kSwitchElementWidth)
+        v.refuse("the \"/v\" element longer than " + std::to_string(kSwitchElementWidth) + " characters");
     v.add(std::move(packed));
-    const bool built = v.finish(s.installerArglist);
-    logInstallerVector(s);
-    return built;
+    return finishInstallerVector(s, v);
 }
 
 bool buildAgentCommandLine(LauncherSettings& s) {
     const Text& name = (s.isSilent == 1 && !s.iniManagerLauncherSilent.empty()) ? s.iniManagerLauncherSilent
                                                                                  : s.iniManagerLauncher;
-    normalizePath(joinPath(s.refLocation.str(), name.str()), s.agentProgram);
+    normalizeOrLog(s, joinPath(s.refLocation.str(), name.str()), s.agentProgram, "AgentProgram");
     const std::string& program = s.agentProgram.str();
 
     VectorBuilder v;
@@ -158,8 +168,8 @@ bool buildAgentCommandLine(LauncherSettings& s) {
     if (endsWith(program, "java") || endsWith(program, "javaw") || endsWith(program, "java.exe") ||
         endsWith(program, "javaw.exe")) {
         Text startupJar;
-        normalizePath(s.refLocation.str() + "\\eclipse\\startup.jar", startupJar);
-        if (startupJar.empty()) v.refuse();
+        normalizeOrLog(s, s.refLocation.str() + "\\eclipse\\startup.jar", startupJar, "startup.jar");
+        if (startupJar.empty()) v.refuse("the startup.jar path does not fit");
         v.add("-jar");
         v.add(quoteArgument(startupJar.str()));
     }
@@ -186,6 +196,7 @@ bool buildAgentCommandLine(LauncherSettings& s) {
     logLine(s, "AgentProgram: (%s)\n", s.agentProgram.c_str());
     for (std::size_t i = 0; i < s.agentArglist.count(); ++i)
         logLine(s, "agentArglist[%d]: (%s)\n", static_cast<int>(i), s.agentArglist.elements[i].c_str());
+    if (!built) logRefusal(s, "agentArglist", v.why());
     return built;
 }
 

@@ -100,7 +100,11 @@ InstallOutcome runInstaller(LauncherSettings& s, Platform& platform, int& exitCo
 
 int startAgent(LauncherSettings& s, Platform& platform) {
     const bool built = buildAgentCommandLine(s);
-    if (platform.fileKind(s.agentProgram.str()) == FileKind::Missing) {
+    // A folder would pass for a program and then fail to start: it counts as missing.
+    const FileKind kind = platform.fileKind(s.agentProgram.str());
+    if (kind != FileKind::Regular) {
+        if (kind == FileKind::Other)
+            logLine(s, "Agent program is a folder, not a program: %s \n", s.agentProgram.c_str());
         logLine(s, "Agent program cannot be found: %s \n", s.agentProgram.c_str());
         showErrorBox(s, platform, kMsgVersionNotFound, s.iniManagerVersion.str());
         return 1;
@@ -124,14 +128,24 @@ int startAgent(LauncherSettings& s, Platform& platform) {
 }  // namespace
 
 void findLauncherLocation(LauncherSettings& s, Platform& platform, const char* programName) {
-    const std::string name = programName ? programName : "";
-    std::string path = findProgram(platform, name);
-    if (path.empty()) path = findProgram(platform, name + ".exe");
+    // The system's answer first: searching for the program name would find a
+    // same-named program in the current folder or on PATH, and read the
+    // settings file beside it, which names the installer to run.
+    std::string path;
+    if (!platform.ownProgramPath(path) || path.size() > Text::kWidth) {
+        const std::string name = programName ? programName : "";
+        path = findProgram(platform, name);
+        if (path.empty()) path = findProgram(platform, name + ".exe");
+    }
     // A location that does not fit its fields is refused; the settings file
-    // name made from the empty fields then cannot be opened.
-    if (!s.launcherFullPath.assign(path)) return;
+    // name is then made from the empty fields.
+    if (!s.launcherFullPath.assign(path)) {
+        logRefusal(s, "launcherFullPath", "longer than " + std::to_string(Text::kWidth) + " characters");
+        return;
+    }
     s.launcherDir.assign(folderPart(path));
     if (s.launcherFile.assign(filePart(path))) s.launcherName.assign(baseName(path));
+    else logRefusal(s, "launcherFile", "longer than " + std::to_string(NameText::kWidth) + " characters");
 }
 
 int runLauncher(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {

@@ -7,7 +7,14 @@
 namespace stelvo {
 
 bool LogFile::open(const std::string& path) {
-    m_file.reset(std::fopen(path.c_str(), "w"));
+#ifdef _WIN32
+    // "N": the handle is not inherited, so the installer, which is started
+    // while the log is open and inherits the launcher's inheritable handles,
+    // does not hold the log open for as long as it runs.
+    m_file.reset(std::fopen(path.c_str(), "wN"));
+#else
+    m_file.reset(std::fopen(path.c_str(), "we"));
+#endif
     return m_file != nullptr;
 }
 
@@ -36,6 +43,13 @@ void LogFile::vwrite(const char* format, va_list args) {
     }
 }
 
+bool LogFile::firstRefusalOf(const char* field) {
+    for (const std::string& seen : m_refusedFields)
+        if (seen == field) return false;
+    m_refusedFields.emplace_back(field);
+    return true;
+}
+
 bool isLogging(const LauncherSettings& s) { return s.isDebug == 1 && s.log.isOpen(); }
 
 void logLine(LauncherSettings& s, const char* format, ...) {
@@ -44,6 +58,18 @@ void logLine(LauncherSettings& s, const char* format, ...) {
     va_start(args, format);
     s.log.vwrite(format, args);
     va_end(args);
+}
+
+void logRefusal(LauncherSettings& s, const char* field, const std::string& why) {
+    if (!s.log.firstRefusalOf(field)) return;
+    const std::string line = std::string(field) + " refused: " + why + "\n";
+    if (isLogging(s)) logLine(s, "%s", line.c_str());
+    else s.log.keptRefusals().push_back(line);
+}
+
+void writeKeptRefusals(LauncherSettings& s) {
+    for (const std::string& line : s.log.keptRefusals()) logLine(s, "%s", line.c_str());
+    s.log.keptRefusals().clear();
 }
 
 }  // namespace stelvo

@@ -20,12 +20,35 @@ bool stringTableText(std::u16string_view block, unsigned id, std::u16string& tex
     return false;
 }
 
+std::vector<unsigned short> messageLanguages(unsigned short user) {
+    std::vector<unsigned short> languages{user};
+    const auto add = [&languages](unsigned short language) {
+        for (unsigned short known : languages)
+            if (known == language) return;
+        languages.push_back(language);
+    };
+    const unsigned primary = user & 0x3FFu;
+    const unsigned sub = user >> 10;
+    if (primary == 0x04) {
+        // Taiwan, Hong Kong, Macau and the script-only Traditional identifier write Traditional.
+        add(sub == 0x01 || sub == 0x03 || sub == 0x05 || sub == 0x1F ? 0x0404 : 0x0804);
+    } else if (primary == 0x0A) {
+        add(0x0C0A);  // the Spanish table is stored under the modern sort
+    } else {
+        for (unsigned short table : kTableLanguages)
+            if ((table & 0x3FFu) == primary) add(table);
+    }
+    add(kEnglish);
+    return languages;
+}
+
 std::string loadMessage(Platform& platform, unsigned id, std::size_t size) {
     std::u16string block;
+    bool found = false;
+    for (unsigned short language : messageLanguages(platform.userLanguage()))
+        if ((found = platform.stringTableBlock(messageBlock(id), language, block))) break;
     std::u16string text;
-    if (!platform.stringTableBlock(messageBlock(id), platform.userLanguage(), block) ||
-        !stringTableText(block, id, text))
-        return {};
+    if (!found || !stringTableText(block, id, text)) return {};
     std::string utf8 = utf16ToUtf8(text);
     // A text that does not fit comes out empty, as the conversion writes nothing then.
     if (utf8.size() > size) return {};

@@ -1,26 +1,26 @@
 #include "stelvo/property_table.h"
 
-#include "stelvo/text_lines.h"
-
 namespace stelvo {
+
+void PropertyTable::addLines(TextLines& lines) {
+    std::string line;
+    std::string_view key, value;
+    while (lines.next(line))
+        if (splitKeyValue(line, key, value)) add(key, value);
+}
 
 void PropertyTable::loadText(std::string_view text) {
     clear();
     TextLines lines(text);
-    std::string line;
-    while (lines.next(line)) {
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos || equals == 0) continue;
-        const std::string_view whole(line);
-        add(whole.substr(0, equals), whole.substr(equals + 1));
-    }
+    addLines(lines);
 }
 
 bool PropertyTable::load(Platform& platform, const std::string& path) {
     clear();
-    std::string content;
-    if (!platform.readFile(path, content)) return false;
-    loadText(content);
+    const std::unique_ptr<ChunkReader> file = platform.openFile(path);
+    if (!file) return false;
+    TextLines lines(*file);
+    addLines(lines);
     return true;
 }
 
@@ -38,6 +38,22 @@ const std::string* PropertyTable::lookup(std::string_view key) const {
     for (const Entry& entry : m_entries)
         if (entry.key.str() == key) return &entry.value.str();
     return nullptr;
+}
+
+PropertyRead findProperty(Platform& platform, const std::string& path, std::string_view key, std::string& value) {
+    const std::unique_ptr<ChunkReader> file = platform.openFile(path);
+    if (!file) return PropertyRead::NotOpened;
+    TextLines lines(*file);
+    std::string line;
+    std::string_view k, v;
+    while (lines.next(line)) {
+        // Pieces are at most 254 characters, so every pair fits a table entry.
+        if (splitKeyValue(line, k, v) && k == key) {
+            value.assign(v.data(), v.size());
+            return PropertyRead::Found;
+        }
+    }
+    return PropertyRead::Absent;
 }
 
 }  // namespace stelvo

@@ -29,7 +29,7 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
     switch (section) {
     case Section::Installer:
         if (key == "LOCATION") s.iniInstallerLocation.assign(value);
-        else if (key == "ARG") s.iniInstallerArgs.append(value);
+        else if (key == "ARG") appendOrLog(s, s.iniInstallerArgs, value, "iniInstallerArgs");
         break;
     case Section::Manager:
         if (key == "LOCATION_KEY") s.iniManagerLocationKey.assign(value);
@@ -38,7 +38,7 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
         else if (key == "LAUNCHER") s.iniManagerLauncher.assign(value);
         else if (key == "LAUNCHER_SILENT") s.iniManagerLauncherSilent.assign(value);
         else if (key == "INPUT_FILE") s.iniManagerInput.assign(value);
-        else if (key == "ARG") s.iniManagerArgs.append(value);
+        else if (key == "ARG") appendOrLog(s, s.iniManagerArgs, value, "iniManagerArgs");
         else if (key == "MODE") {
             s.iniMode.assign(value);
             const std::string_view mode = trimBlanks(value);
@@ -59,14 +59,27 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
 
 }  // namespace
 
+bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, const char* field) {
+    if (list.append(value)) return true;
+    const bool full = list.count() >= TextList::kEntries;
+    logRefusal(s, field,
+               full ? "more than " + std::to_string(TextList::kEntries) + " entries"
+                    : "an entry longer than " + std::to_string(kTextWidth) + " characters");
+    return false;
+}
+
 bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
 bool isFalseWord(std::string_view text) { return equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no"); }
 
 void parseSettingsText(LauncherSettings& s, std::string_view text) {
+    TextLines lines(text);
+    parseSettingsLines(s, lines);
+}
+
+void parseSettingsLines(LauncherSettings& s, TextLines& lines) {
     s.iniInstallerArgs.clear();
     s.iniManagerArgs.clear();
     Section section = Section::None;
-    TextLines lines(text);
     std::string line;
     while (lines.next(line)) {
         if (!line.empty() && line[0] == ';') continue;
@@ -87,21 +100,20 @@ void parseSettingsText(LauncherSettings& s, std::string_view text) {
             section = Section::None;
             continue;
         }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos || equals == 0) continue;
-        const std::string_view whole(line);
-        applyKey(s, section, whole.substr(0, equals), whole.substr(equals + 1));
+        std::string_view key, value;
+        if (splitKeyValue(line, key, value)) applyKey(s, section, key, value);
     }
 }
 
 bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path) {
-    std::string content;
-    if (!platform.readFile(path, content)) {
+    const std::unique_ptr<ChunkReader> file = platform.openFile(path);
+    if (!file) {
         const std::string text = formatMessage(loadMessage(platform, kMsgCannotOpenIni), platform.ansiToUtf8(path));
         showMessageBox(platform, text, "", kBoxError);
         return false;
     }
-    parseSettingsText(s, content);
+    TextLines lines(*file);
+    parseSettingsLines(s, lines);
     return true;
 }
 
@@ -144,6 +156,8 @@ void writeInformationDump(LauncherSettings& s) {
         logLine(s, "argInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.argInstallerArgs[i].c_str());
     for (std::size_t i = 0; i < s.argManagerArgs.count(); ++i)
         logLine(s, "argManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.argManagerArgs[i].c_str());
+
+    writeKeptRefusals(s);
 }
 
 void resolveSettings(LauncherSettings& s, Platform& platform) {
@@ -165,9 +179,9 @@ void resolveSettings(LauncherSettings& s, Platform& platform) {
     if (input.empty()) {
         s.inputFile.clear();
     } else if (!platform.pathIsRelative(input)) {
-        normalizePath(input, s.inputFile);
+        normalizeOrLog(s, input, s.inputFile, "inputFile");
     } else {
-        normalizePath(joinPath(s.launcherDir.str(), input), s.inputFile);
+        normalizeOrLog(s, joinPath(s.launcherDir.str(), input), s.inputFile, "inputFile");
     }
 
     logLine(s, "\nMode\n");

@@ -1,5 +1,6 @@
 #include "win32_platform.h"
 
+#include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "stelvo/utf8.h"
@@ -8,15 +9,27 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace stelvo {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+// A disk file read chunk by chunk; the handle closes with the reader.
+class Win32FileReader final : public ChunkReader {
+public:
+    explicit Win32FileReader(mirravon::unique_hfile file) : m_file(std::move(file)) {}
+    std::size_t read(char* buffer, std::size_t room) override {
+        DWORD got = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(room, MAXDWORD));
+        if (!::ReadFile(m_file.get(), buffer, wanted, &got, nullptr)) return 0;
+        return got;
+    }
+
+private:
+    mirravon::unique_hfile m_file;
 };
 
 // Creates the process; the handles come back owned.
@@ -66,13 +79,25 @@ FileKind Win32Platform::fileKind(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Other : FileKind::Regular;
 }
 
-bool Win32Platform::readFile(const std::string& path, std::string& content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    content.clear();
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) content.append(chunk, got);
+std::unique_ptr<ChunkReader> Win32Platform::openFile(const std::string& path) {
+    mirravon::unique_hfile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return nullptr;
+    // A console, a serial port, a pipe or a device may block a read or never
+    // end; only a disk file counts as one that could be opened.
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    return std::make_unique<Win32FileReader>(std::move(file));
+}
+
+bool Win32Platform::ownProgramPath(std::string& path) {
+    std::wstring wide(kLongestPath, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
+    // 0: no answer; the whole room: the path was cut.
+    if (length == 0 || length >= wide.size()) return false;
+    // A character the ANSI code page cannot hold would name another file.
+    std::optional<std::string> ansi = mirravon::AnsiFromWideExactly(wide.data(), length);
+    if (!ansi) return false;
+    path = std::move(*ansi);
     return true;
 }
 
@@ -103,13 +128,9 @@ bool Win32Platform::systemDirectory(std::string& dir) {
 }
 
 std::string Win32Platform::ansiToUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(&wide[0]),
-                          units);
-    return utf16ToUtf8(wide);
+    const std::optional<std::wstring> wide = mirravon::WideFromAnsi(text.data(), text.size());
+    if (!wide) return {};
+    return utf16ToUtf8(std::u16string(wide->begin(), wide->end()));
 }
 
 unsigned short Win32Platform::userLanguage() { return ::GetUserDefaultLangID(); }

@@ -3,6 +3,8 @@
 
 #include "stelvo/platform.h"
 
+#include <cstddef>
+
 namespace stelvo {
 
 class Win32Platform final : public Platform {
@@ -13,7 +15,8 @@ public:
     RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                    std::string& data) override;
     FileKind fileKind(const std::string& path) override;
-    bool readFile(const std::string& path, std::string& content) override;
+    std::unique_ptr<ChunkReader> openFile(const std::string& path) override;
+    bool ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;
@@ -24,5 +27,8 @@ public:
     long runAndWait(const std::string& program, const std::string& commandLine) override;
     bool startProcess(const std::string& program, const std::string& commandLine) override;
 };
+
+// The longest path the system has (in UTF-16 units, with the "\\?\" prefix).
+constexpr std::size_t kLongestPath = 32768;
 
 }  // namespace stelvo

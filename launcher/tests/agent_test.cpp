@@ -109,6 +109,8 @@ TEST_F(Discovery, UnopenableSourceKeepsEarlierValuesAbsentValueEmptiesThem) {
     p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"version", std::string(255, '9')}};
     discoverAgent(s, p);
     EXPECT_TRUE(s.refVersion.empty());
+    EXPECT_NE(s.log.memory().find("refVersion refused: the registry value \"version\" needs more than 255 bytes\n"),
+              std::string::npos);
 }
 
 TEST_F(Discovery, RegistryWinsOverTheReferenceFileAndTheLogSaysSo) {
@@ -137,6 +139,11 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
     s.isUserAdmin = 1;  // the common folder holds no file: the values stay
     discoverAgent(s, p);
     EXPECT_EQ(s.refVersion.str(), "9");
+    s.iniManagerLocationFile.assign("<APPDATA>\\" + std::string(245, 'r'));  // 260 characters once expanded
+    discoverAgent(s, p);
+    EXPECT_NE(s.log.memory().find("refFile refused: longer than 255 characters\nGet current agent location from "
+                                  "Reference File: \nrefFile: ()\n"),
+              std::string::npos);
 }
 
 TEST(RegistryValue, TextEndsAtItsTerminatorAndMustFit255BytesWithIt) {

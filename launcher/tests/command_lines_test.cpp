@@ -148,6 +148,8 @@ TEST_F(Builders, JavaLaunchersGetTheStartupJar) {
 }
 
 TEST_F(Builders, VectorsBeyondTheirLimitsAreRefusedWhole) {
+    s.isDebug = 1;
+    s.log.openInMemory();
     for (int i = 0; i < 253; ++i) s.argManagerArgs.append("a");
     ASSERT_TRUE(buildAgentCommandLine(s));  // 254 elements fit
     EXPECT_EQ(s.agentArglist.count(), 254u);
@@ -159,6 +161,11 @@ TEST_F(Builders, VectorsBeyondTheirLimitsAreRefusedWhole) {
     s.iniInstallerArgs.append("P=" + std::string(250, 'p') + " \"");
     EXPECT_FALSE(buildInstallerCommandLine(s));  // an escaped item over 255
     EXPECT_TRUE(s.installerArglist.empty());
+    EXPECT_NE(s.log.memory().find("agentArglist refused: more than 255 elements, end marker included\n"),
+              std::string::npos);
+    EXPECT_NE(s.log.memory().find("installerArglist refused: an escaped item of the \"/v\" element longer than "
+                                  "255 characters\n"),
+              std::string::npos);
 
     LauncherSettings t;
     t.launcherDir.assign("C:\\img\\");

@@ -4,6 +4,7 @@
 #include "mirravon_test/wine_paths.h"
 #include "stelvo/driver.h"
 #include "stelvo/messages.h"
+#include "stelvo/path_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +27,17 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
-// The example image's settings file, as the end-to-end test runs it.
-std::string exampleSettings() {
+// A file of the source tree, from the host build or under Wine.
+std::string sourceFile(const char* path) {
 #ifdef _WIN32
-    return readFile(mirravon_test::toWindowsPath(STELVO_EXAMPLE_INI));
+    return readFile(mirravon_test::toWindowsPath(path));
 #else
-    return readFile(STELVO_EXAMPLE_INI);
+    return readFile(path);
 #endif
 }
+
+// The example image's settings file, as the end-to-end test runs it.
+std::string exampleSettings() { return sourceFile(STELVO_EXAMPLE_INI); }
 
 const char* const kIni =
     "[INSTALLER]\nLOCATION=agent.msi\n"
@@ -93,6 +97,27 @@ TEST_F(Driver, LauncherStartedByBareNameFindsItselfWithExe) {
     EXPECT_EQ(runLauncher(s, p, 1, args), 0);
     EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\.\\stelvo.exe");
     EXPECT_EQ(s.launcherDir.str(), "C:\\img\\.\\");
+}
+
+TEST_F(Driver, OwnPathComesFromTheSystemSoAPlantedLauncherIsNotTaken) {
+    installAgent("7.0");
+    p.currentDir = "C:\\Downloads";
+    p.files["C:\\Downloads\\.\\stelvo.exe"] = "";
+    p.files["C:\\Downloads\\.\\stelvo.ini"] = "[INSTALLER]\nLOCATION=planted.exe\n[MANAGER]\nVERSION=99\n";
+    p.ownPath = "C:\\img\\stelvo.exe";
+    const char* args[] = {"stelvo"};
+    EXPECT_EQ(runLauncher(s, p, 1, args), 0);
+    EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\stelvo.exe");
+    EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
+
+    // A system path that does not fit the field counts as none: the search decides.
+    FakePlatform fp;
+    fp.files = p.files;
+    fp.currentDir = p.currentDir;
+    fp.ownPath = "C:\\" + std::string(252, 'd') + "\\stelvo.exe";
+    LauncherSettings ls;
+    EXPECT_EQ(runLauncher(ls, fp, 1, args), 1);
+    EXPECT_EQ(ls.launcherFullPath.str(), "C:\\Downloads\\.\\stelvo.exe");
 }
 
 TEST_F(Driver, MissingSettingsFileShowsItsBoxEvenWhenSilent) {
@@ -238,6 +263,59 @@ TEST_F(Driver, AgentProgramMissingGivesTheVersionBox) {
     EXPECT_TRUE(p.starts.empty());
 }
 
+TEST_F(Driver, AgentProgramThatIsAFolderCountsAsMissing) {
+    installAgent("7.1");
+    p.files.erase("C:\\Q\\bin\\agent.exe");
+    p.folders.insert("C:\\Q\\bin\\agent.exe");
+    s.isDebug = 1;
+    s.log.openInMemory();
+    EXPECT_EQ(run({"-wait"}), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(boxText(), "Quillmont version 7.0 or later cannot be found.");
+    EXPECT_TRUE(p.starts.empty());
+    const std::string& log = s.log.memory();
+    EXPECT_NE(log.find("Agent program is a folder, not a program: C:\\Q\\bin\\agent.exe \n"
+                       "Agent program cannot be found: C:\\Q\\bin\\agent.exe \n"),
+              std::string::npos);
+    EXPECT_EQ(log.find("isWait: (1)\n", log.find("Command to launch agent")), std::string::npos);
+}
+
+TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
+    installAgent("7.0");
+    // A launcher file name of 52 characters: the name is refused and "<dir>.ini" is read.
+    const std::string longName = "C:\\img\\" + std::string(48, 'n') + ".exe";
+    p.files[longName] = "";
+    std::string ini = "[INSTALLER]\n";
+    for (int i = 0; i < 256; ++i) ini += "ARG=a\n";
+    ini += "[MANAGER]\nLOCATION_KEY=Software\\Q\nVERSION=7.0\nLAUNCHER=bin\\agent.exe\n";
+    p.files["C:\\img\\.ini"] = ini;
+    const std::string logPath = ::testing::TempDir() + "stelvo_refusals_test.log";
+    const std::string tooLong(256, 'x');
+    const std::string input(250, 'i');  // fits, but not once joined to the launcher's folder
+    const char* args[] = {longName.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),
+                          "-log",           logPath.c_str(),    "-appDataLocation", tooLong.c_str(),
+                          "-managerArgs",   tooLong.c_str(),    "b"};
+    EXPECT_EQ(runLauncher(s, p, 12, args), 0);
+    const std::string log = readFile(logPath);
+    std::remove(logPath.c_str());
+    const std::string early = "launcherFile refused: longer than 51 characters\n"
+                              "iniInstallerArgs refused: more than 255 entries\n"
+                              "argAppDataLocation refused: longer than 255 characters\n"
+                              "argManagerArgs refused: an entry longer than 255 characters\n";
+    // Refusals from before the log opened follow the information dump.
+    const std::string joined = "inputFile refused: longer than 255 characters, or beyond 255 components of up to "
+                               "255 characters\n";
+    EXPECT_NE(log.find("argAppDataLocation: ()\nargManagerArgs[0]: (b)\n" + early + joined + "\nMode\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("inputFile: ()\n"), std::string::npos);
+    for (const char* field : {"launcherFile", "argAppDataLocation", "inputFile"})
+        EXPECT_EQ(log.find(field + std::string(" refused"), log.find(field + std::string(" refused")) + 1),
+                  std::string::npos)
+            << field;
+    ASSERT_EQ(p.starts.size(), 1u);
+    EXPECT_EQ(p.starts[0].commandLine, "\"C:\\Q\\bin\\agent.exe\" b");
+}
+
 TEST_F(Driver, AgentNotCreatableIsMinusOneWithoutBox) {
     installAgent("7.0");
     p.processesCreatable = false;
@@ -306,4 +384,22 @@ TEST_F(Driver, UnopenableLogFileLeavesTheRunUnchanged) {
     installAgent("7.0");
     EXPECT_EQ(run({"-log", "/nonexistent-folder/x/y.log"}), 0);
     EXPECT_EQ(p.starts.size(), 1u);
+}
+
+// The release's example settings file names only placeholders the launcher expands.
+TEST(ExampleSettings, EveryPlaceholderItNamesIsOneTheLauncherExpands) {
+    const std::string text = sourceFile(STELVO_EXAMPLE_SETTINGS);
+    ASSERT_FALSE(text.empty()) << "cannot read " << STELVO_EXAMPLE_SETTINGS;
+    FakePlatform p;
+    LauncherSettings s;
+    s.launcherDir.assign("C:\\img\\");
+    int named = 0;
+    for (std::size_t open = text.find('<'); open != std::string::npos; open = text.find('<', open + 1)) {
+        const std::size_t close = text.find_first_of(">\n", open);
+        ASSERT_TRUE(close != std::string::npos && text[close] == '>') << text.substr(open, 40);
+        const std::string placeholder = text.substr(open, close - open + 1);
+        EXPECT_EQ(expandFolderPlaceholder(s, p, placeholder).find('<'), std::string::npos) << placeholder;
+        ++named;
+    }
+    EXPECT_GT(named, 0);
 }

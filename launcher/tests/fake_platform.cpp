@@ -58,10 +58,30 @@ FileKind FakePlatform::fileKind(const std::string& path) {
     return FileKind::Missing;
 }
 
-bool FakePlatform::readFile(const std::string& path, std::string& content) {
+namespace {
+
+// A file's content, owned by the reader, handed over at most `chunk` bytes per read.
+class ContentReader final : public stelvo::ChunkReader {
+public:
+    ContentReader(std::string content, std::size_t chunk) : m_content(std::move(content)), m_reader(m_content, chunk) {}
+    std::size_t read(char* buffer, std::size_t room) override { return m_reader.read(buffer, room); }
+
+private:
+    std::string m_content;
+    stelvo::MemoryReader m_reader;
+};
+
+}  // namespace
+
+std::unique_ptr<stelvo::ChunkReader> FakePlatform::openFile(const std::string& path) {
     auto it = files.find(path);
-    if (it == files.end()) return false;
-    content = it->second;
+    if (it == files.end()) return nullptr;
+    return std::make_unique<ContentReader>(it->second, readChunk);
+}
+
+bool FakePlatform::ownProgramPath(std::string& path) {
+    if (ownPath.empty()) return false;
+    path = ownPath;
     return true;
 }
 
@@ -93,13 +113,15 @@ std::string FakePlatform::ansiToUtf8(const std::string& text) {
 unsigned short FakePlatform::userLanguage() { return language; }
 
 bool FakePlatform::stringTableBlock(unsigned block, unsigned short lang, std::u16string& units) {
-    if (lang != language || block == 0) return false;
+    const auto other = otherTables.find(lang);
+    if ((lang != language && other == otherTables.end()) || block == 0) return false;
+    const std::map<unsigned, std::u16string>& table = lang == language ? messages : other->second;
     units.clear();
     bool any = false;
     for (unsigned slot = 0; slot < stelvo::kStringTableSlots; ++slot) {
-        auto it = messages.find((block - 1) * stelvo::kStringTableSlots + slot);
-        const std::u16string text = it == messages.end() ? std::u16string() : it->second;
-        any = any || it != messages.end();
+        auto it = table.find((block - 1) * stelvo::kStringTableSlots + slot);
+        const std::u16string text = it == table.end() ? std::u16string() : it->second;
+        any = any || it != table.end();
         units.push_back(static_cast<char16_t>(text.size()));
         units += text;
     }

@@ -35,6 +35,10 @@ public:
 
     bool admin = false;
     std::map<std::string, std::string> files;
+    // The most bytes one read of an opened file hands over.
+    std::size_t readChunk = static_cast<std::size_t>(-1);
+    // The launcher's own path as the system gives it; empty: the system gives none.
+    std::string ownPath;
     std::set<std::string> folders;
     std::map<std::string, std::string> environment;
     std::string currentDir = "C:\\work";
@@ -43,8 +47,11 @@ public:
     std::map<int, std::string> shellFolders;
     // Each value's data as the system would hand it over.
     std::map<std::pair<RegistryRoot, std::string>, std::map<std::string, std::string>> registry;
-    // The string tables of the user's language (English texts by default); no other language has any.
+    // The string tables of the user's language (English texts by default); an
+    // empty map: that language has none.
     std::map<unsigned, std::u16string> messages;
+    // The tables of further languages; none by default.
+    std::map<unsigned short, std::map<unsigned, std::u16string>> otherTables;
     unsigned short language = 0x0409;
     std::vector<Box> boxes;
     std::vector<Start> starts;
@@ -59,14 +66,15 @@ public:
     RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                    std::string& data) override;
     FileKind fileKind(const std::string& path) override;
-    bool readFile(const std::string& path, std::string& content) override;
+    std::unique_ptr<stelvo::ChunkReader> openFile(const std::string& path) override;
+    bool ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;
     // The ANSI code page here is Latin-1.
     std::string ansiToUtf8(const std::string& text) override;
     unsigned short userLanguage() override;
-    // The block is made from `messages`; a block none of whose ids is there does not exist.
+    // The block is made from `messages` (or `otherTables`); a block none of whose ids is there does not exist.
     bool stringTableBlock(unsigned block, unsigned short language, std::u16string& units) override;
     void messageBox(const std::u16string& text, const std::u16string& title, unsigned style) override;
     long runAndWait(const std::string& program, const std::string& commandLine) override;

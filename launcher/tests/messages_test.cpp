@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+#include <vector>
+
 using namespace stelvo;
 using stelvo_test::FakePlatform;
 
@@ -42,6 +46,43 @@ TEST(Messages, LookupAsksForTheUsersLanguage) {
     FakePlatform p;
     p.language = 0x0411;  // the fake holds tables only for the user's language
     EXPECT_EQ(loadMessage(p, kMsgErrorTitle), "Error");
+}
+
+TEST(Messages, LanguagesTriedAreTheUsersThenItsPrimaryLanguagesTableThenEnglish) {
+    using Tried = std::vector<unsigned short>;
+    for (unsigned short table : kTableLanguages)
+        EXPECT_EQ(messageLanguages(table).front(), table);
+    EXPECT_EQ(messageLanguages(0x0409), (Tried{0x0409}));
+    EXPECT_EQ(messageLanguages(0x0407), (Tried{0x0407, 0x0409}));
+    const std::pair<unsigned short, unsigned short> variants[] = {
+        {0x0809, 0x0409}, {0x1009, 0x0409}, {0x0C07, 0x0407}, {0x0807, 0x0407}, {0x080C, 0x040C},
+        {0x0C0C, 0x040C}, {0x0810, 0x0410}, {0x0816, 0x0416}, {0x080A, 0x0C0A}, {0x040A, 0x0C0A},
+        {0x2C0A, 0x0C0A}, {0x0819, 0x0419}, {0x0C04, 0x0404}, {0x1404, 0x0404}, {0x7C04, 0x0404},
+        {0x1004, 0x0804}, {0x0004, 0x0804},
+    };
+    for (const auto& [user, table] : variants) {
+        const Tried expected = table == 0x0409 ? Tried{user, 0x0409} : Tried{user, table, 0x0409};
+        EXPECT_EQ(messageLanguages(user), expected) << std::hex << user;
+    }
+    EXPECT_EQ(messageLanguages(0x0413), (Tried{0x0413, 0x0409}));  // Dutch has no table
+    EXPECT_EQ(messageLanguages(0x041D), (Tried{0x041D, 0x0409}));
+}
+
+TEST(Messages, MissingTableFallsBackToThePrimaryLanguageThenEnglish) {
+    FakePlatform p;
+    const std::map<unsigned, std::u16string> english = p.messages;
+    p.otherTables[0x0407] = {{2006, u"Fehler"}};
+    p.otherTables[0x0409] = english;
+    p.messages.clear();
+    p.language = 0x0C07;  // German (Austria): no table of its own
+    EXPECT_EQ(loadMessage(p, kMsgErrorTitle), "Fehler");
+    EXPECT_EQ(loadMessage(p, kMsgCannotOpenIni), "Cannot open INI file: %s\n");  // block missing in German
+    p.language = 0x0413;
+    EXPECT_EQ(loadMessage(p, kMsgErrorTitle), "Error");
+    // A language with its own table is answered from it alone, even where a slot is empty.
+    p.language = 0x0407;
+    p.messages = p.otherTables[0x0407];
+    EXPECT_EQ(loadMessage(p, kMsgVersionNotFound), "");
 }
 
 TEST(Messages, FormatReplacesTheOneConversion) {

@@ -16,8 +16,6 @@ namespace {
 
 std::string g_exePath;
 
-const WORD kLanguages[] = {0x0404, 0x0405, 0x0407, 0x0409, 0x040C, 0x040E, 0x0410,
-                           0x0411, 0x0412, 0x0415, 0x0416, 0x0419, 0x0804, 0x0C0A};
 const UINT kMessageIds[] = {1, 2004, 2005, 2006, 2011, 2013, 2015, 2017};
 
 class LauncherResources : public ::testing::Test {
@@ -73,7 +71,7 @@ TEST_F(LauncherResources, EveryMessageInEveryLanguageKeepsTheEnglishPlaceholders
     EXPECT_EQ(english[1], u"Cannot open INI file: %s\n");
     EXPECT_EQ(english[2006], u"Error");
 
-    for (WORD lang : kLanguages) {
+    for (WORD lang : stelvo::kTableLanguages) {
         for (UINT id : kMessageIds) {
             std::u16string text;
             ASSERT_TRUE(loadString(id, lang, text)) << "message " << id << " language 0x" << std::hex << lang;

@@ -2,6 +2,7 @@
 #include "fake_platform.h"
 #include "stelvo/command_line.h"
 #include "stelvo/launcher_settings.h"
+#include "stelvo/property_table.h"
 #include "stelvo/text_lines.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,38 @@ TEST(TextLines, PiecesNewlinesAndNulBytes) {
     EXPECT_FALSE(exact.next(line));
 }
 
+TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
+    const std::string text = std::string("\xEF\xBB\xBF[MANAGER]\r\nVERSION=1\r\n") + std::string(300, 'x') +
+                             std::string("\r\n\r\rA\0B\n\xEF\xBB\xBFlast", 16);
+    const auto linesOf = [](TextLines&& lines) {
+        std::vector<std::string> got;
+        std::string line;
+        while (lines.next(line)) got.push_back(line);
+        return got;
+    };
+    const std::vector<std::string> expected = {"[MANAGER]", "VERSION=1", std::string(254, 'x'), std::string(46, 'x'),
+                                               "\r\rA", "\xEF\xBB\xBFlast"};
+    EXPECT_EQ(linesOf(TextLines(text)), expected);
+    FakePlatform p;
+    p.files["C:\\f"] = text;
+    for (std::size_t chunk : {1, 2, 3, 253, 255}) {
+        p.readChunk = chunk;
+        const auto file = p.openFile("C:\\f");
+        EXPECT_EQ(linesOf(TextLines(*file)), expected) << chunk;
+    }
+    EXPECT_EQ(linesOf(TextLines("\xEF\xBB")), (std::vector<std::string>{"\xEF\xBB"}));
+
+    // Both files as Notepad writes them, read through the platform.
+    p.readChunk = 2;
+    p.files["C:\\stelvo.ini"] = "\xEF\xBB\xBF[MANAGER]\r\nVERSION=7.0\r\n";
+    p.files["C:\\ref.properties"] = "\xEF\xBB\xBFlocation=C:\\Q\r\n";
+    LauncherSettings s;
+    ASSERT_TRUE(readSettingsFile(s, p, "C:\\stelvo.ini"));
+    EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
+    EXPECT_TRUE(readProperty(p, "C:\\ref.properties", "location", s.refLocation));
+    EXPECT_EQ(s.refLocation.str(), "C:\\Q");
+}
+
 TEST(SettingsFile, UnreadableFileShowsMessageOneInAnUntitledErrorBoxEvenWhenSilent) {
     FakePlatform p;
     LauncherSettings s;
@@ -158,7 +191,7 @@ TEST(CommandLine, LogAsTheLastArgumentLeavesLoggingOff) {
 }
 
 TEST(CommandLine, HelpOptionsShowTheUsageBox) {
-    for (const char* help : {"-help", "-?", "/help", "/?"}) {
+    for (const char* help : {"-help", "-?", "/help", "/?", "-h"}) {
         FakePlatform p;
         LauncherSettings s;
         s.launcherName.assign("stelvo");

@@ -20,4 +20,10 @@ std::optional<std::wstring> WideFromAnsi(const char* text, std::size_t bytes, DW
 // conversion; its error code is then in `*error`.
 std::optional<std::string> AnsiFromWide(const wchar_t* text, std::size_t units, DWORD* error = nullptr);
 
+// The ANSI form of `units` UTF-16 units only when the code page holds every
+// character as it is (no best-fit look-alike, no default character), as a path
+// must be to name the same file; nothing otherwise (ERROR_NO_UNICODE_TRANSLATION
+// in `*error` for a character without its form).
+std::optional<std::string> AnsiFromWideExactly(const wchar_t* text, std::size_t units, DWORD* error = nullptr);
+
 }  // namespace mirravon

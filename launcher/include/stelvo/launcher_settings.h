@@ -6,6 +6,7 @@
 #include "stelvo/bounded_text.h"
 #include "stelvo/log_file.h"
 #include "stelvo/platform.h"
+#include "stelvo/text_lines.h"
 
 #include <string>
 #include <string_view>
@@ -93,13 +94,17 @@ struct LauncherSettings {
     LogFile log;
 };
 
-// Judges the settings file's text line by line into the record.
+// Judges the settings file's lines into the record.
+void parseSettingsLines(LauncherSettings& s, TextLines& lines);
 void parseSettingsText(LauncherSettings& s, std::string_view text);
 // Reads the settings file; when it cannot be opened, shows message 1 with the
 // path in an untitled error box and returns false.
 bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path);
 void writeInformationDump(LauncherSettings& s);
 void resolveSettings(LauncherSettings& s, Platform& platform);
+
+// Appends to a list; an entry the list refuses (full, or too wide) is logged.
+bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, const char* field);
 
 // "true"/"yes" and "false"/"no", ignoring case.
 bool isTrueWord(std::string_view text);

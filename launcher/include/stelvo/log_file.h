@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace stelvo {
 
@@ -23,6 +24,11 @@ public:
     void vwrite(const char* format, va_list args);
     const std::string& memory() const noexcept { return m_memory; }
 
+    // True only the first time a field's refusal is told (so the log names each field once).
+    bool firstRefusalOf(const char* field);
+    // Refusals found before the log opened, kept to be written after the information dump.
+    std::vector<std::string>& keptRefusals() noexcept { return m_keptRefusals; }
+
 private:
     struct Closer {
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -30,12 +36,21 @@ private:
     std::unique_ptr<std::FILE, Closer> m_file;
     bool m_inMemory = false;
     std::string m_memory;
+    // Both are bounded by the number of fields a width can refuse.
+    std::vector<std::string> m_refusedFields;
+    std::vector<std::string> m_keptRefusals;
 };
 
 constexpr const char* kBanner = "======================================================\n";
 
 // Logging is on (`-log` named a file) and the log file could be opened.
 bool isLogging(const LauncherSettings& s);
+
+// Says in the log that a width refused a value of `field`, and why ("<field>
+// refused: <why>"), once per field. A refusal found before the log opens is
+// kept; writeKeptRefusals writes it after the information dump.
+void logRefusal(LauncherSettings& s, const char* field, const std::string& why);
+void writeKeptRefusals(LauncherSettings& s);
 
 // Writes to the log only while logging.
 void logLine(LauncherSettings& s, const char* format, ...)

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stelvo {
 
@@ -27,6 +28,11 @@ constexpr std::size_t kBoxUnits = 255;      // a box's text or title, in UTF-16 
 constexpr unsigned kStyleIconError = 0x10;
 constexpr unsigned kStyleIconInformation = 0x40;
 
+// The languages the program carries string tables for.
+constexpr unsigned short kTableLanguages[] = {0x0404, 0x0405, 0x0407, 0x0409, 0x040C, 0x040E, 0x0410,
+                                              0x0411, 0x0412, 0x0415, 0x0416, 0x0419, 0x0804, 0x0C0A};
+constexpr unsigned short kEnglish = 0x0409;
+
 // A message id's place in the string tables: block id / 16 + 1, slot id % 16.
 constexpr unsigned kStringTableSlots = 16;
 constexpr unsigned messageBlock(unsigned id) { return id / kStringTableSlots + 1; }
@@ -36,7 +42,15 @@ constexpr unsigned messageBlock(unsigned id) { return id / kStringTableSlots + 1
 // block ends before the slot or inside a length it announces.
 bool stringTableText(std::u16string_view block, unsigned id, std::u16string& text);
 
-// The message's UTF-8 text in the user's language; empty when there is none or
+// The languages whose string tables a lookup tries, in order, for the user's
+// language: the language itself, the table of its primary language (Chinese by
+// script: Hong Kong and Macau take Traditional, Singapore Simplified), English.
+// The same everywhere, instead of whatever the platform's resource finder does.
+std::vector<unsigned short> messageLanguages(unsigned short user);
+
+// The message's UTF-8 text in the user's language, from the first language of
+// messageLanguages whose table has the message's block (a table that has the
+// block decides, even when the slot is empty); empty when there is none or
 // when it does not fit `size` bytes.
 std::string loadMessage(Platform& platform, unsigned id, std::size_t size = kMessageBytes);
 

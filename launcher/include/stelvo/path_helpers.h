@@ -32,6 +32,18 @@ int normalizePath(std::string_view source, BoundedText<Width>& destination) {
     return status;
 }
 
+// normalizePath into a field; a path that the limits or the field's width
+// refuse (the field is then empty) is logged under `field`.
+template <std::size_t Width>
+void normalizeOrLog(LauncherSettings& s, std::string_view source, BoundedText<Width>& destination, const char* field) {
+    const int status = normalizePath(source, destination);
+    // An unresolvable ".." keeps the source, unless the source does not fit either.
+    if (status == kBeyondLimits || (status == kUnresolvable && destination.empty() && !source.empty()))
+        logRefusal(s, field, "longer than " + std::to_string(Width) + " characters, or beyond " +
+                                 std::to_string(kMaxComponents) + " components of up to " +
+                                 std::to_string(kMaxComponentLength) + " characters");
+}
+
 // Replaces the first placeholder found (in table order) by its folder.
 std::string expandFolderPlaceholder(const LauncherSettings& s, Platform& platform, std::string_view path);
 

@@ -3,6 +3,9 @@
 // tests. Texts are byte strings in the ANSI code page unless named otherwise.
 #pragma once
 
+#include "stelvo/chunk_reader.h"
+
+#include <memory>
 #include <string>
 
 namespace stelvo {
@@ -36,8 +39,12 @@ public:
                                            std::string& data) = 0;
     // Missing when the status cannot be read.
     virtual FileKind fileKind(const std::string& path) = 0;
-    // The whole file as bytes; false when it cannot be opened.
-    virtual bool readFile(const std::string& path, std::string& content) = 0;
+    // The file opened for reading in chunks; null when it cannot be opened or
+    // is not a disk file (a console, a port, a pipe or a device may never end).
+    virtual std::unique_ptr<ChunkReader> openFile(const std::string& path) = 0;
+    // The launcher's own program file as the system knows it, in the ANSI code
+    // page; false when the system gives none or the code page cannot hold it.
+    virtual bool ownProgramPath(std::string& path) = 0;
     // False when the current directory does not fit kCurrentDirectoryRoom.
     virtual bool currentDirectory(std::string& dir) = 0;
     // False when the variable is not set.

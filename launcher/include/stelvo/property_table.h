@@ -3,6 +3,7 @@
 
 #include "stelvo/bounded_text.h"
 #include "stelvo/platform.h"
+#include "stelvo/text_lines.h"
 
 #include <forward_list>
 #include <string>
@@ -29,6 +30,8 @@ public:
     bool empty() const noexcept { return m_entries.empty(); }
 
 private:
+    void addLines(TextLines& lines);
+
     struct Entry {
         BoundedText<kPropertyWidth> key;
         BoundedText<kPropertyWidth> value;
@@ -37,17 +40,24 @@ private:
     std::forward_list<Entry> m_entries;
 };
 
+enum class PropertyRead { NotOpened, Absent, Found };
+
+// The value of the first line with `key`, as a loaded table would give it. The
+// file is read only up to that line and no other pair is kept, so a file of
+// any size costs bounded memory.
+PropertyRead findProperty(Platform& platform, const std::string& path, std::string_view key, std::string& value);
+
 // Reads one key of a reference file into `out`. A file that cannot be opened
 // fails and leaves `out` as it was; otherwise `out` is emptied and gets the
 // value when the key is present (true) or stays empty (false).
 template <std::size_t Width>
 bool readProperty(Platform& platform, const std::string& path, std::string_view key, BoundedText<Width>& out) {
-    PropertyTable table;
-    if (!table.load(platform, path)) return false;
+    std::string value;
+    const PropertyRead read = findProperty(platform, path, key, value);
+    if (read == PropertyRead::NotOpened) return false;
     out.clear();
-    const std::string* value = table.lookup(key);
-    if (value == nullptr) return false;
-    return out.assign(*value);
+    if (read == PropertyRead::Absent) return false;
+    return out.assign(value);
 }
 
 }  // namespace stelvo

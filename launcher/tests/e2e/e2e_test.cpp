@@ -10,6 +10,7 @@
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/test_main.h"
 #include "mirravon_test/to_utf8.h"
+#include "mirravon_test/win32_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -83,9 +84,15 @@ public:
     // Runs the launcher with the arguments, presses OK on every box, and
     // fails the test if the run does not end within the bound.
     Outcome run(const std::string& args, Caller where = {}) const {
+        return runAs("\"" + dir + "stelvo.exe\"", dir, args, where);
+    }
+
+    // The same with the program name the launcher sees and its current folder chosen.
+    Outcome runAs(const std::string& programName, const std::string& currentDir, const std::string& args,
+                  Caller where = {}) const {
         const CallerTrace trace(where);
         Outcome outcome;
-        const ChildProcess launcher("\"" + dir + "stelvo.exe\" " + args, dir + "stelvo.exe", dir);
+        const ChildProcess launcher(programName + " " + args, dir + "stelvo.exe", currentDir);
         if (!launcher.started()) {
             ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
             return outcome;
@@ -243,14 +250,61 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
     EXPECT_EQ(n.exitCode, 1u);
     expectBox(n, "", "Cannot open INI file: " + noIni.dir + "stelvo.ini\n", IconKind::Error);
 
-    const Outcome help = none.run("-wait -help");
-    EXPECT_EQ(help.exitCode, 0u);
-    expectBox(help, "Usage:",
-              "stelvo [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]",
-              IconKind::Information);
+    for (const char* option : {"-help", "-h"}) {
+        const Outcome help = none.run(std::string("-wait ") + option);
+        EXPECT_EQ(help.exitCode, 0u) << option;
+        expectBox(help, "Usage:",
+                  "stelvo [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]",
+                  IconKind::Information);
+    }
 }
 
-// The agent's program: missing (the version box), or not a program at all (-1, no box).
+// Started by its bare name from a folder that holds another stelvo.exe and
+// stelvo.ini, the launcher still reads the settings file beside itself.
+TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
+    Image image(L"ownpath", "[MANAGER]\nVERSION=9.9\n");
+    const std::string planted = image.dir + "planted\\";
+    ::CreateDirectoryA(planted.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA(g_stelvo.c_str(), (planted + "stelvo.exe").c_str(), FALSE));
+    writeFile(planted + "stelvo.ini", "[MANAGER]\nVERSION=6.6\n");
+    const Outcome o = image.runAs("stelvo", planted, "");
+    EXPECT_EQ(o.exitCode, 1u);
+    expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+}
+
+// A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is
+// read through; reference files that are devices count as unopenable.
+TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
+    Image big(L"bigini", "");
+    ASSERT_TRUE(mirravon_test::WriteSparseFile(big.dir + "stelvo.ini", "[MANAGER]\n", 600LL << 20, "\nVERSION=9.9\n"));
+    const Outcome o = big.run("");
+    EXPECT_EQ(o.exitCode, 1u);
+    expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+
+    for (const std::string device : {"Z:\\dev\\zero", "AUX"}) {
+        Image ref(L"deviceref", "[MANAGER]\nLOCATION_FILE=" + device + "\nVERSION=9.9\n");
+        const Outcome r = ref.run("");
+        EXPECT_EQ(r.exitCode, 1u) << device;
+        expectBox(r, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+    }
+}
+
+// The log is opened non-inheritable: neither the installer (started while the
+// log is open) nor the agent holds a handle to it (else they end with 32).
+TEST(EndToEnd, TheInstallerAndTheAgentDoNotHoldTheLog) {
+    Image image(L"loghandle", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                              "VERSION=3.0\nLAUNCHER=agent.exe\n");
+    const std::string log = image.dir + "run.log";
+    placeStandin(image.dir + "setup.exe", "not_holding=" + log + "\nref_file=" + image.dir +
+                                              "agent.properties\nlocation=" + image.dir + "\nversion=3.0\n");
+    placeStandin(image.dir + "agent.exe", "not_holding=" + log + "\nrecord=" + image.dir + "agent.record\n");
+    const Outcome o = image.run("-log \"" + log + "\" -wait");
+    EXPECT_EQ(o.exitCode, 0u);
+    EXPECT_TRUE(o.boxes.empty());
+    EXPECT_EQ(readLines(image.dir + "agent.record").size(), 1u);
+}
+
+// The agent's program: missing or a folder (the version box), or not a program at all (-1, no box).
 TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
     Image image(L"agentfail", "");
     writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
@@ -266,6 +320,14 @@ TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
     const Outcome missing = image.run("");
     EXPECT_EQ(missing.exitCode, 1u);
     expectBox(missing, "Error", "Quillmont version 3.0 or later cannot be found.", IconKind::Error);
+
+    // A folder where the program should be counts as missing, not as a start that fails.
+    ::CreateDirectoryA((image.dir + "folder.exe").c_str(), nullptr);
+    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
+                                            "agent.properties\nVERSION=3.0\nLAUNCHER=folder.exe\n");
+    const Outcome folder = image.run("-wait");
+    EXPECT_EQ(folder.exitCode, 1u);
+    expectBox(folder, "Error", "Quillmont version 3.0 or later cannot be found.", IconKind::Error);
 }
 
 // An installer that succeeds but leaves an agent that is still too old.
@@ -286,6 +348,24 @@ TEST(EndToEndGerman, BoxesInTheUsersLanguage) {
     const Outcome o = image.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Fehler", "Quillmont Version 9.9 oder h\xc3\xb6her wurde nicht gefunden.", IconKind::Error);
+}
+
+// Run with LC_ALL=en_GB.UTF-8, de_AT.UTF-8 or nl_NL.UTF-8: a language without a
+// table of its own takes its primary language's table, else English.
+TEST(EndToEndLanguage, BoxesFallBackToThePrimaryLanguageThenEnglish) {
+    const LANGID user = ::GetUserDefaultLangID();
+    ASSERT_TRUE(user == 0x0809 || user == 0x0C07 || user == 0x0413)
+        << std::hex << user << ": run with LC_ALL=en_GB.UTF-8, de_AT.UTF-8 or nl_NL.UTF-8";
+    const bool german = user == 0x0C07;
+    Image image(L"language", "[MANAGER]\nVERSION=9.9\n");
+    expectBox(image.run(""), german ? "Fehler" : "Error",
+              german ? "Quillmont Version 9.9 oder h\xc3\xb6her wurde nicht gefunden."
+                     : "Quillmont version 9.9 or later cannot be found.",
+              IconKind::Error);
+    const Outcome usage = image.run("-h");
+    ASSERT_EQ(usage.boxes.size(), 1u);
+    EXPECT_EQ(toUtf8(usage.boxes[0].title), german ? "Aufruf:" : "Usage:");
+    EXPECT_EQ(toUtf8(usage.boxes[0].text).rfind("stelvo [-h]", 0), 0u);
 }
 
 int main(int argc, char** argv) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <string>
 
 #include "mirravon/last_error.h"
+#include "mirravon/unique_owner.h"
 
 namespace mirravon_test {
 
@@ -23,6 +25,21 @@ inline double Now() {
     LARGE_INTEGER t;
     ::QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Makes a file of `size` bytes that holds `head` and `tail` around a hole of
+// zeros, marked sparse so the hole costs no disk space; false when it cannot.
+inline bool WriteSparseFile(const std::string& path, const std::string& head, LONGLONG size, const std::string& tail) {
+    mirravon::unique_hfile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD done = 0;
+    ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = size - static_cast<LONGLONG>(tail.size());
+    return ::WriteFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &done, nullptr) &&
+           ::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) &&
+           ::WriteFile(file.get(), tail.data(), static_cast<DWORD>(tail.size()), &done, nullptr);
 }
 
 }  // namespace mirravon_test
