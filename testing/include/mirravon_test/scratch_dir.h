@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "mirravon/ansi_text.h"
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
 
@@ -29,13 +30,7 @@ public:
     // Without a trailing backslash.
     const std::wstring& path() const { return m_path; }
     // The path in the ANSI code page, for programs and calls that take narrow text.
-    std::string ansiPath() const {
-        const int bytes = ::WideCharToMultiByte(CP_ACP, 0, m_path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 1), '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, m_path.c_str(), -1, out.data(), bytes, nullptr, nullptr);
-        out.pop_back();
-        return out;
-    }
+    std::string ansiPath() const { return mirravon::AnsiFromWide(m_path.c_str(), m_path.size()).value_or(""); }
     std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
 
     // An empty file, or a folder, inside; a failure fails the caller's test.
