@@ -30,6 +30,33 @@ LONG Open(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, Registry
     return status;
 }
 
+// Only "not there" lets a read look in the other view; any other answer (the
+// value exists but cannot be read with this key) leaves the decision to the read.
+template <typename C>
+bool HasValue(HKEY key, const C* name) noexcept {
+    return QueryValue(key, name, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND;
+}
+
+template <typename C>
+LONG OpenFallingBack(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, const C* valueName,
+                     bool forValue) noexcept {
+    unique_hkey preferred;
+    const LONG status = OpenKey(root, subKey, access, preferred.put());
+    const bool opened = status == ERROR_SUCCESS;
+    if (opened && (!forValue || HasValue(preferred.get(), valueName))) {
+        held = std::move(preferred);
+        return ERROR_SUCCESS;
+    }
+    unique_hkey wide;
+    if (OpenKey(root, subKey, access | KEY_WOW64_64KEY, wide.put()) == ERROR_SUCCESS &&
+        (!opened || HasValue(wide.get(), valueName))) {
+        held = std::move(wide);
+        return ERROR_SUCCESS;
+    }
+    if (opened) held = std::move(preferred);
+    return status;
+}
+
 template <typename C>
 LONG ReadWhole(HKEY key, const C* name, RegistryTypes accepted, std::vector<BYTE>& data) noexcept {
     if (key == nullptr) return ERROR_INVALID_HANDLE;
@@ -86,6 +113,20 @@ LONG RegistryKey::Open(HKEY root, const char* subKey, REGSAM access, RegistryVie
 }
 LONG RegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view) noexcept {
     return mirravon::Open(m_key, root, subKey, access, view);
+}
+
+LONG RegistryKey::OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access) noexcept {
+    return OpenFallingBack<char>(m_key, root, subKey, access, nullptr, false);
+}
+LONG RegistryKey::OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access) noexcept {
+    return OpenFallingBack<wchar_t>(m_key, root, subKey, access, nullptr, false);
+}
+LONG RegistryKey::OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access, const char* valueName) noexcept {
+    return OpenFallingBack(m_key, root, subKey, access, valueName, true);
+}
+LONG RegistryKey::OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access,
+                                      const wchar_t* valueName) noexcept {
+    return OpenFallingBack(m_key, root, subKey, access, valueName, true);
 }
 
 LONG RegistryKey::ReadValue(const char* name, RegistryTypes accepted, std::vector<BYTE>& data) const noexcept {

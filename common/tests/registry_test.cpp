@@ -1,7 +1,12 @@
-// The registry reader on Wine's real registry, in a scratch key under HKCU.
+// The registry reader on Wine's real registry, in scratch keys under HKCU, and
+// under HKLM in both views for the 64-bit fall-back.
 #include "mirravon/registry.h"
 
 #include <gtest/gtest.h>
+
+#include "mirravon_test/scratch_key.h"
+#include "mirravon_test/to_utf8.h"
+#include "mirravon_test/win32_test_support.h"
 
 #include <cstring>
 #include <string>
@@ -133,6 +138,68 @@ TEST_F(RegistryKeyTest, ValueLargerThanTheRoomIsRefusedWithoutTouchingIt) {
     EXPECT_EQ(bytes, 4u);
     EXPECT_STREQ(room, "abc");
     EXPECT_EQ(key.ReadValue("text", RegistryTypes{REG_SZ}, room, 3, bytes), ERROR_MORE_DATA);
+}
+
+}  // namespace
+
+namespace {
+
+// A machine-wide key as a 32-bit and a 64-bit program each write it.
+class RegistryViewFallback : public ::testing::Test {
+protected:
+    static constexpr const wchar_t* kKey = L"Software\\Mirravon\\CommonTests\\Views";
+    mirravon_test::ScratchKey bits32{HKEY_LOCAL_MACHINE, kKey};
+    mirravon_test::ScratchKey bits64{HKEY_LOCAL_MACHINE, kKey, RegistryView::Bits64};
+
+    // What a read through the fall-back finds of `name`, as text; "<no key>" or "<code N>" otherwise.
+    static std::string Find(const wchar_t* name) {
+        RegistryKey key;
+        if (key.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kKey, KEY_READ, name) != ERROR_SUCCESS) return "<no key>";
+        std::vector<BYTE> data;
+        const LONG status = key.ReadValue(name, RegistryTypes{REG_SZ}, data);
+        if (status != ERROR_SUCCESS) return "<code " + std::to_string(status) + ">";
+        return mirravon_test::toUtf8(reinterpret_cast<const wchar_t*>(data.data()));
+    }
+    static bool KeyFound() {
+        return RegistryKey().OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kKey, KEY_READ) == ERROR_SUCCESS;
+    }
+};
+
+TEST_F(RegistryViewFallback, DefaultViewFirstAndUnchangedWhereThereIsOneView) {
+    EXPECT_FALSE(KeyFound());
+    EXPECT_EQ(Find(L"home"), "<no key>");
+    bits32.create();
+    EXPECT_TRUE(KeyFound());
+    EXPECT_EQ(Find(L"home"), "<code 2>");
+    bits32.setString(L"home", L"C:\\Tool32");
+    EXPECT_EQ(Find(L"home"), "C:\\Tool32");
+    // Narrow names take the same way.
+    RegistryKey narrow;
+    EXPECT_EQ(narrow.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, "Software\\Mirravon\\CommonTests\\Views", KEY_READ,
+                                         "home"),
+              ERROR_SUCCESS);
+    std::vector<BYTE> data;
+    EXPECT_EQ(narrow.ReadValue("home", RegistryTypes{REG_SZ}, data), ERROR_SUCCESS);
+    EXPECT_EQ(data, Bytes("C:\\Tool32", 10));
+}
+
+TEST_F(RegistryViewFallback, SixtyFourBitViewOnlyWhenKeyOrValueIsAbsentFromTheDefaultOne) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    bits64.setString(L"home", L"C:\\Tool64");
+    EXPECT_TRUE(KeyFound());
+    EXPECT_EQ(Find(L"home"), "C:\\Tool64");
+    EXPECT_EQ(Find(L"other"), "<code 2>") << "the 64-bit key, without the value";
+
+    // A 32-bit key without the value: the 64-bit value; with it: the 32-bit one.
+    bits32.setString(L"other", L"x");
+    EXPECT_EQ(Find(L"home"), "C:\\Tool64");
+    bits32.setString(L"home", L"C:\\Tool32");
+    EXPECT_EQ(Find(L"home"), "C:\\Tool32");
+
+    // Present but refused settles it: no second view.
+    const DWORD number = 7;
+    bits32.setRaw(L"home", REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(Find(L"home"), "<code " + std::to_string(ERROR_UNSUPPORTED_TYPE) + ">");
 }
 
 }  // namespace

@@ -64,8 +64,13 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
 RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                               std::string& data) {
     mirravon::RegistryKey opened;
-    HKEY hive = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (opened.Open(hive, key.c_str(), KEY_READ) != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
+    // A 64-bit agent registers itself in the machine's 64-bit view, looked in
+    // when the value is not in the default one. HKCU\Software is one key for
+    // both views.
+    const LONG status = root == RegistryRoot::LocalMachine
+                            ? opened.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ, name.c_str())
+                            : opened.Open(HKEY_CURRENT_USER, key.c_str(), KEY_READ);
+    if (status != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
     std::vector<BYTE> bytes;
     if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)
         return RegistryRead::ValueAbsent;

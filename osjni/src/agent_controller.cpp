@@ -28,6 +28,48 @@ bool FirstModule(HANDLE process, HMODULE& module) {
     return ::EnumProcessModules(process, &module, sizeof module, &needed) != FALSE;
 }
 
+// The path the system keeps for the process's program. A 32-bit process cannot
+// read the modules of a 64-bit one (Windows answers 299, Wine 998), so on a
+// 64-bit Windows this is how a 64-bit agent controller is seen at all. The
+// handle opened for inspection carries the limited query right it needs.
+bool ImagePath(HANDLE process, std::wstring& path) {
+    wchar_t buffer[kModuleUnits];
+    DWORD length = kModuleUnits;
+    if (!::QueryFullProcessImageNameW(process, 0, buffer, &length) || length == 0) return false;
+    path.assign(buffer, length);
+    return true;
+}
+
+// The file name of the process's program without its folder: its first
+// module's base name, else the file part of its image path.
+bool ProgramBaseName(HANDLE process, std::wstring& name) {
+    HMODULE module = nullptr;
+    if (FirstModule(process, module)) {
+        wchar_t baseName[kModuleUnits];
+        const DWORD length = ::GetModuleBaseNameW(process, module, baseName, kModuleUnits);
+        if (length == 0) return false;
+        name.assign(baseName, length);
+        return true;
+    }
+    std::wstring path;
+    if (!ImagePath(process, path)) return false;
+    name = rules::FilePart(path);
+    return true;
+}
+
+// The full file name of the process's program: its first module's, else its image path.
+bool ProgramFileName(HANDLE process, std::wstring& fileName) {
+    HMODULE module = nullptr;
+    if (FirstModule(process, module)) {
+        wchar_t buffer[kModuleUnits];
+        const DWORD length = ::GetModuleFileNameExW(process, module, buffer, kModuleUnits);
+        if (length == 0) return false;
+        fileName.assign(buffer, length);
+        return true;
+    }
+    return ImagePath(process, fileName);
+}
+
 }  // namespace
 
 CAgentControllerStarter::CAgentControllerStarter(BStr serverExe, BStr serviceExe, AgentControllerTiming timing)
@@ -64,12 +106,10 @@ int CAgentControllerStarter::FindProcesses(const BStr& name, ProcessIdList& ids)
     for (std::size_t i = 0; i < listed && i < all.size(); ++i) {
         mirravon::unique_handle process(::OpenProcess(kInspectAccess, FALSE, all[i]));
         if (!process) continue;
-        HMODULE module = nullptr;
-        if (!FirstModule(process.get(), module)) continue;
-        wchar_t baseName[kModuleUnits];
-        const DWORD length = ::GetModuleBaseNameW(process.get(), module, baseName, kModuleUnits);
-        if (length == 0) continue;
-        if (BStr(baseName, length) == name && static_cast<std::size_t>(found) < ids.size()) ids[found++] = all[i];
+        std::wstring baseName;
+        if (!ProgramBaseName(process.get(), baseName)) continue;
+        if (BStr(baseName.c_str(), baseName.size()) == name && static_cast<std::size_t>(found) < ids.size())
+            ids[found++] = all[i];
     }
     return found;
 }
@@ -108,13 +148,10 @@ bool CAgentControllerStarter::WaitForServer() const {
 bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
     mirravon::unique_handle service(::OpenProcess(kInspectAccess, FALSE, serviceProcessId));
     if (!service) return true;
-    HMODULE module = nullptr;
-    if (!FirstModule(service.get(), module)) return true;
-    wchar_t fileName[kModuleUnits];
-    const DWORD length = ::GetModuleFileNameExW(service.get(), module, fileName, kModuleUnits);
-    if (length == 0) return true;
+    std::wstring fileName;
+    if (!ProgramFileName(service.get(), fileName)) return true;
 
-    const std::wstring directory = rules::ProgramDirectory(std::wstring(fileName, length));
+    const std::wstring directory = rules::ProgramDirectory(fileName);
     const BStr serverPath = BStr(directory.c_str(), directory.size()) + BStr(L"\\") + m_bstrServerExe;
     Run(serverPath, kShutdownArgument);
 
@@ -133,10 +170,12 @@ bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
 }
 
 bool CAgentControllerStarter::StartFromInstallHome() {
+    // A 64-bit agent controller records its home in the 64-bit view.
     CRegistryReader reader;
-    if (!reader.KeyExists(HKEY_LOCAL_MACHINE, kRegistryKey)) return false;
+    if (!reader.KeyExists(HKEY_LOCAL_MACHINE, kRegistryKey, RegistryLookup::FallBackTo64)) return false;
     wchar_t installHome[kInstallHomeUnits] = {};
-    if (!reader.ReadStringValue(HKEY_LOCAL_MACHINE, kRegistryKey, kInstallHomeValue, installHome, kInstallHomeUnits))
+    if (!reader.ReadStringValue(HKEY_LOCAL_MACHINE, kRegistryKey, kInstallHomeValue, installHome, kInstallHomeUnits,
+                                RegistryLookup::FallBackTo64))
         return false;
     Run(BStr(installHome) + BStr(L"\\bin\\") + m_bstrServerExe, nullptr);
     return WaitForServer();

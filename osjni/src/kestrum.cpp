@@ -86,10 +86,11 @@ CKestrum& CKestrum::GetInstance() noexcept {
 bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
     if (!buffer) return false;
     buffer[0] = L'\0';
-    // Any value type is taken; a value larger than the buffer's 520 bytes is absent.
+    // Any value type is taken; a value larger than the buffer's 520 bytes is
+    // absent. A 64-bit Kestrum records its home in the 64-bit view.
     mirravon::RegistryKey key;
     DWORD bytes = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+    if (key.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, kProductHomeValue) != ERROR_SUCCESS ||
         key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
                       bytes) != ERROR_SUCCESS)
         return false;

@@ -11,9 +11,9 @@ namespace {
 constexpr DWORD kEnvironmentUnits = 4096;
 constexpr std::size_t kRegistryResultUnits = 500;
 
-BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName) {
+BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName, RegistryLookup lookup) {
     wchar_t buffer[kRegistryResultUnits] = {};
-    CRegistryReader().ReadStringValue(HKEY_LOCAL_MACHINE, subKey, valueName, buffer, kRegistryResultUnits);
+    CRegistryReader().ReadStringValue(HKEY_LOCAL_MACHINE, subKey, valueName, buffer, kRegistryResultUnits, lookup);
     return BStr(buffer);
 }
 
@@ -34,6 +34,9 @@ BStr ReadEnvironmentVariable(const BStr& name) {
     return BStr(large.data(), got);
 }
 
+// Visual Studio 7.1 and 8.0 exist only as 32-bit programs: their keys are in
+// the default view of a 32-bit reader, and a 64-bit view key of that name is
+// no installation of theirs.
 BStr ReadNetInstallDir() {
     wchar_t buffer[kRegistryResultUnits] = {};
     CRegistryReader reader;
@@ -44,8 +47,10 @@ BStr ReadNetInstallDir() {
     return BStr(buffer);
 }
 
+// The maker's test product, like its agent controller, may be a 64-bit installation.
 BStr ReadQftNetAssemblyName() {
-    return ReadMachineString(L"SOFTWARE\\Quorel Software\\Quorel Test\\8", L"Quorel FT Net Assembly Name");
+    return ReadMachineString(L"SOFTWARE\\Quorel Software\\Quorel Test\\8", L"Quorel FT Net Assembly Name",
+                             RegistryLookup::FallBackTo64);
 }
 
 }  // namespace tavroos

@@ -7,15 +7,22 @@
 
 namespace tavroos {
 
-bool CRegistryReader::KeyExists(HKEY root, const wchar_t* subKey) const noexcept {
-    return mirravon::RegistryKey().Open(root, subKey, KEY_READ) == ERROR_SUCCESS;
+bool CRegistryReader::KeyExists(HKEY root, const wchar_t* subKey, RegistryLookup lookup) const noexcept {
+    mirravon::RegistryKey key;
+    const LONG status = lookup == RegistryLookup::FallBackTo64 ? key.OpenFallingBackTo64(root, subKey, KEY_READ)
+                                                                : key.Open(root, subKey, KEY_READ);
+    return status == ERROR_SUCCESS;
 }
 
 bool CRegistryReader::ReadStringValue(HKEY root, const wchar_t* subKey, const wchar_t* valueName,
-                                      wchar_t* destination, std::size_t capacity) const noexcept {
+                                      wchar_t* destination, std::size_t capacity,
+                                      RegistryLookup lookup) const noexcept {
     if (!destination || capacity == 0) return false;
     mirravon::RegistryKey key;
-    if (key.Open(root, subKey, KEY_READ) != ERROR_SUCCESS) return false;
+    const LONG status = lookup == RegistryLookup::FallBackTo64
+                            ? key.OpenFallingBackTo64(root, subKey, KEY_READ, valueName)
+                            : key.Open(root, subKey, KEY_READ);
+    if (status != ERROR_SUCCESS) return false;
     constexpr std::size_t kUnits = kBufferBytes / sizeof(wchar_t);
     wchar_t buffer[kUnits];
     DWORD bytes = 0;

@@ -1,6 +1,7 @@
 // The agent controller start against stand-in programs run as real processes,
 // a stand-in service registered with the real service manager, and the
-// "InstallHome" value in the real registry.
+// "InstallHome" value in the real registry. In the 64-bit pass some cases run
+// again with 64-bit stand-ins, as a 64-bit agent controller installs them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "mirravon_test/child_process.h"
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/to_utf8.h"
+#include "mirravon_test/win32_test_support.h"
 #include "mirravon_test/wine_paths.h"
 #include "tavroos/agent_controller.h"
 #include "tavroos/kestrum.h"
@@ -27,13 +29,24 @@ namespace {
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-// The stand-ins' install home: bin\QAServer.exe, bin\QAService.exe, other\qaserver.exe.
-const std::string kHomePath = mirravon_test::toWindowsPath(TAVROOS_QAC_HOME);
-const std::wstring kHome = Widen(kHomePath);
-const std::string kServer = kHomePath + "\\bin\\QAServer.exe";
-const std::wstring kService = kHome + L"\\bin\\QAService.exe";
-const std::string kLowerCaseServer = kHomePath + "\\other\\qaserver.exe";
-const std::wstring kLog = kHome + L"\\standin.log";
+// An install home of stand-ins: bin\QAServer.exe, bin\QAService.exe, and
+// (32-bit only) other\qaserver.exe; they log to standin.log in it.
+struct Home {
+    explicit Home(const char* hostPath)
+        : path(Widen(mirravon_test::toWindowsPath(hostPath))),
+          server(mirravon_test::toWindowsPath(hostPath) + "\\bin\\QAServer.exe"),
+          service(path + L"\\bin\\QAService.exe"),
+          log(path + L"\\standin.log") {}
+    std::wstring path;
+    std::string server;
+    std::wstring service;
+    std::wstring log;
+};
+const Home kHome32(TAVROOS_QAC_HOME);
+const Home kHome64(TAVROOS_QAC64_HOME);
+const std::wstring kHome = kHome32.path;
+const std::string kServer = kHome32.server;
+const std::string kLowerCaseServer = mirravon_test::toWindowsPath(TAVROOS_QAC_HOME) + "\\other\\qaserver.exe";
 
 AgentControllerTiming FastPolls() {
     AgentControllerTiming timing;
@@ -77,8 +90,8 @@ bool WaitForCount(const wchar_t* name, std::size_t count, DWORD limitMs = 60000)
 // Starts a stand-in and leaves it running (the fixture ends it); its process id, 0 when it did not start.
 DWORD Launch(const std::string& program) { return mirravon_test::ChildProcess("\"" + program + "\"", program).id(); }
 
-std::vector<std::string> LogLines() {
-    std::ifstream in(mirravon_test::toUtf8(kLog));
+std::vector<std::string> LogLines(const Home& home = kHome32) {
+    std::ifstream in(mirravon_test::toUtf8(home.log));
     std::vector<std::string> events;
     for (std::string line; std::getline(in, line);) events.push_back(line.substr(0, line.find(' ')));
     return events;
@@ -90,9 +103,9 @@ std::size_t CountOf(const std::vector<std::string>& events, const std::string& e
 
 // A process is listed before its first line of code runs: wait, bounded, for
 // the stand-ins' log to show `count` lines of `event`.
-bool WaitForLog(const std::string& event, std::size_t count, DWORD limitMs = 60000) {
+bool WaitForLog(const std::string& event, std::size_t count, const Home& home = kHome32, DWORD limitMs = 60000) {
     const ULONGLONG start = ::GetTickCount64();
-    while (CountOf(LogLines(), event) < count) {
+    while (CountOf(LogLines(home), event) < count) {
         if (::GetTickCount64() - start > limitMs) return false;
         ::Sleep(100);
     }
@@ -120,13 +133,16 @@ protected:
             std::copy(ids.begin(), ids.end(), list.begin());
             Starter().TerminateProcesses(list, static_cast<int>(ids.size()));
         }
+        key64.remove();
         RemoveService();
-        ::DeleteFileW(kLog.c_str());
+        for (const Home* home : {&kHome32, &kHome64}) ::DeleteFileW(home->log.c_str());
     }
 
     void SetInstallHome(const std::wstring& home) { key.setString(CAgentControllerStarter::kInstallHomeValue, home); }
 
     ScratchKey key{HKEY_LOCAL_MACHINE, CAgentControllerStarter::kRegistryKey};
+    // Where a 64-bit agent controller records its home.
+    ScratchKey key64{HKEY_LOCAL_MACHINE, CAgentControllerStarter::kRegistryKey, mirravon::RegistryView::Bits64};
 };
 
 TEST_F(AgentController, NothingRunningAndNoKeyGivesFalseAndStartsNothing) {
@@ -180,25 +196,28 @@ TEST_F(AgentController, ServerThatNeverAppearsEndsTheWaitWithFalse) {
     EXPECT_LT(start.ms, 20000u);
 }
 
-// Registers the stand-in service with the real service manager and starts it.
-void StartStandInService(mirravon_test::Caller where = {}) {
+// Registers the stand-in service of `home` with the real service manager and starts it.
+void StartStandInService(const Home& home = kHome32, mirravon_test::Caller where = {}) {
     const mirravon_test::CallerTrace trace(where);
     mirravon::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_TRUE(manager);
-    const std::wstring binary = L"\"" + kService + L"\"";
+    const std::wstring binary = L"\"" + home.service + L"\"";
     mirravon::unique_schandle service(::CreateServiceW(
         manager.get(), CAgentControllerStarter::kServiceName, CAgentControllerStarter::kServiceName,
         SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(),
         nullptr, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(service) << "CreateServiceW failed: " << ::GetLastError();
     ASSERT_TRUE(::StartServiceW(service.get(), 0, nullptr)) << "StartServiceW failed: " << ::GetLastError();
-    ASSERT_TRUE(WaitForLog("service-running", 1));
+    ASSERT_TRUE(WaitForLog("service-running", 1, home));
 }
 
-TEST_F(AgentController, RunningServiceGetsShutdownThenAFreshServer) {
-    ASSERT_NO_FATAL_FAILURE(StartStandInService());
-    const DWORD oldServer = Launch(kServer);
-    ASSERT_TRUE(WaitForLog("server-start", 1));
+// Stop asked, "-shutdown" run once by the server beside the service program,
+// the service ended, then one fresh server instead of the old one.
+void ExpectServiceRestartsTheServer(const Home& home, mirravon_test::Caller where = {}) {
+    const mirravon_test::CallerTrace trace(where);
+    ASSERT_NO_FATAL_FAILURE(StartStandInService(home));
+    const DWORD oldServer = Launch(home.server);
+    ASSERT_TRUE(WaitForLog("server-start", 1, home));
 
     EXPECT_TRUE(Starter().Start());
 
@@ -206,15 +225,52 @@ TEST_F(AgentController, RunningServiceGetsShutdownThenAFreshServer) {
     ASSERT_EQ(now.size(), 1u);
     EXPECT_NE(now[0], oldServer);
     EXPECT_TRUE(Find(L"QAService.exe").empty());
-    // Stop asked, "-shutdown" run once, the service ended, then one fresh server.
-    ASSERT_TRUE(WaitForLog("server-start", 2));
-    const std::vector<std::string> events = LogLines();
+    ASSERT_TRUE(WaitForLog("server-start", 2, home));
+    const std::vector<std::string> events = LogLines(home);
     const std::vector<std::string> expectedTail{"service-stop-requested", "server-shutdown", "service-end",
                                                 "server-start"};
     ASSERT_GE(events.size(), expectedTail.size());
     EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()), expectedTail);
     EXPECT_EQ(CountOf(events, "server-start"), 2u);
     EXPECT_EQ(CountOf(events, "server-shutdown"), 1u);
+}
+
+TEST_F(AgentController, RunningServiceGetsShutdownThenAFreshServer) { ExpectServiceRestartsTheServer(kHome32); }
+
+// A 32-bit process cannot read a 64-bit one's modules: the programs are known
+// by their image paths, the service program's folder too.
+TEST_F(AgentController, SixtyFourBitServiceGetsShutdownThenAFreshServer) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    ExpectServiceRestartsTheServer(kHome64);
+}
+
+TEST_F(AgentController, SixtyFourBitServerIsSeenAndLeftAlone) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    // With an install home, a server not seen would be started a second time.
+    key64.setString(CAgentControllerStarter::kInstallHomeValue, kHome64.path);
+    const DWORD pid = Launch(kHome64.server);
+    ASSERT_NE(pid, 0u);
+    ASSERT_TRUE(WaitForLog("server-start", 1, kHome64));
+    EXPECT_EQ(Find(L"QAServer.exe"), std::vector<DWORD>{pid});
+    AgentControllerTiming timing = FastPolls();
+    timing.serverAppearLimitMs = 3000;
+    EXPECT_TRUE(StartWith(timing).result);
+    ::Sleep(1000);  // room for a wrongly started server to show itself
+    EXPECT_EQ(CountOf(LogLines(kHome64), "server-start"), 1u);
+}
+
+// A 64-bit agent controller records its home only in the 64-bit view; the
+// server started from there is a 64-bit one, seen as it comes up.
+TEST_F(AgentController, InstallHomeInThe64BitViewStartsTheServer) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    key64.setString(CAgentControllerStarter::kInstallHomeValue, kHome64.path);
+    EXPECT_EQ(key.text(CAgentControllerStarter::kInstallHomeValue), "<absent>");
+    AgentControllerTiming timing = FastPolls();
+    timing.serverAppearLimitMs = 15000;
+    EXPECT_TRUE(StartWith(timing).result);
+    EXPECT_EQ(Find(L"QAServer.exe").size(), 1u);
+    EXPECT_TRUE(WaitForLog("server-start", 1, kHome64));
+    EXPECT_EQ(CountOf(LogLines(kHome64), "server-start"), 1u);
 }
 
 }  // namespace

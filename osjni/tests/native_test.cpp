@@ -10,6 +10,7 @@
 #include "mirravon_test/caller.h"
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/to_utf8.h"
+#include "mirravon_test/win32_test_support.h"
 #include "tavroos/bstr.h"
 #include "tavroos/kestrum.h"
 
@@ -130,6 +131,24 @@ TEST(KestrumProbe, ValueWithoutTerminatorIsTerminatedOrAbsentWhenFull) {
     key.setRaw(L"ProductHome", REG_SZ, full.data(), static_cast<DWORD>(full.size() * sizeof(wchar_t)));
     ExpectNotInstalled();
     // And anything longer is absent too.
+    key.setString(L"ProductHome", std::wstring(300, L'k'));
+    ExpectNotInstalled();
+}
+
+// A 64-bit Kestrum records its home in the 64-bit view: read when the default
+// view has no "ProductHome", never instead of one that is there but refused.
+TEST(KestrumProbe, SixtyFourBitViewOnlyWhenTheDefaultViewHasNoProductHome) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
+    ScratchKey key64(HKEY_LOCAL_MACHINE, kToolKey, mirravon::RegistryView::Bits64);
+    key64.setString(L"ProductHome", L"C:\\Program Files\\Kestrum64\\");
+    CKestrum& kestrum = CKestrum::GetInstance();
+    EXPECT_TRUE(kestrum.IsKestrumInstalled());
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\Kestrum64\\");
+    key.setString(L"OtherValue", L"x");
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\Kestrum64\\");
+    key.setString(L"ProductHome", L"C:\\Kestrum32\\");
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Kestrum32\\");
     key.setString(L"ProductHome", std::wstring(300, L'k'));
     ExpectNotInstalled();
 }

@@ -5,6 +5,7 @@
 
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/to_utf8.h"
+#include "mirravon_test/win32_test_support.h"
 #include "tavroos/queries.h"
 #include "tavroos/registry_reader.h"
 
@@ -88,11 +89,33 @@ TEST(NetInstallDir, SevenOneFirstThenEightZero) {
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
 }
 
+constexpr const wchar_t* kQft = L"SOFTWARE\\Quorel Software\\Quorel Test\\8";
+
 TEST(QftAssemblyName, ReadOrEmpty) {
-    ScratchKey key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
+    ScratchKey key(HKEY_LOCAL_MACHINE, kQft);
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");
     key.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net, Version=8.0.0.0");
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net, Version=8.0.0.0");
+}
+
+// Which keys a 64-bit product can own: the test product's, not Visual Studio
+// 7.1's or 8.0's (32-bit programs only).
+TEST(RegistryQueries, SixtyFourBitViewForTheTestProductOnly) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    const mirravon::RegistryView bits64 = mirravon::RegistryView::Bits64;
+    ScratchKey vs71(HKEY_LOCAL_MACHINE, kVs71), vs80(HKEY_LOCAL_MACHINE, kVs80);
+    ScratchKey vs71of64(HKEY_LOCAL_MACHINE, kVs71, bits64), vs80of64(HKEY_LOCAL_MACHINE, kVs80, bits64);
+    ScratchKey qft(HKEY_LOCAL_MACHINE, kQft), qftOf64(HKEY_LOCAL_MACHINE, kQft, bits64);
+    vs71of64.setString(L"InstallDir", L"C:\\VS71-64\\");
+    vs80of64.setString(L"InstallDir", L"C:\\VS8-64\\");
+    EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
+    qftOf64.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net64");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net64");
+    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net32");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net32");
+    // Present in the default view but refused (not REG_SZ): no second view.
+    qft.setString(L"Quorel FT Net Assembly Name", L"%QFT%", REG_EXPAND_SZ);
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");
 }
 
 TEST(Environment, UnsetEmptyLongAndForeign) {

@@ -21,6 +21,11 @@ TEST(ProgramDirectory, CutsAtLastBackslashThenSlashElseWhole) {
     EXPECT_EQ(ProgramDirectory(std::u16string(u"C:\\a/b\\QAService.exe")), u"C:\\a/b");
     EXPECT_EQ(ProgramDirectory(std::u16string(u"C:/a/b/QAService.exe")), u"C:/a/b");
     EXPECT_EQ(ProgramDirectory(std::u16string(u"QAService.exe")), u"QAService.exe");
+    // The file part is what the cut leaves.
+    EXPECT_EQ(FilePart(std::u16string(u"C:\\a/b\\QAService.exe")), u"QAService.exe");
+    EXPECT_EQ(FilePart(std::u16string(u"C:/a/b/QAServer.exe")), u"QAServer.exe");
+    EXPECT_EQ(FilePart(std::u16string(u"QAServer.exe")), u"QAServer.exe");
+    EXPECT_EQ(FilePart(std::u16string(u"C:\\bin\\")), u"");
 }
 
 TEST(StoredTextLength, EndsAtTerminatorOrDataWithinCapacity) {

@@ -54,6 +54,23 @@ public:
     LONG Open(HKEY root, const char* subKey, REGSAM access, RegistryView view = RegistryView::Default) noexcept;
     LONG Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view = RegistryView::Default) noexcept;
 
+    // Machine-wide keys that a 64-bit program writes on a 64-bit Windows are in
+    // the 64-bit view, which a 32-bit program does not see by default. These
+    // open `subKey` as Open does in the default view, and only when what is
+    // looked for is absent there, in the 64-bit view: the key, or (with
+    // `valueName`; null or "" names the key's default value) a value of that
+    // name in it. A value that is there settles the view, whatever a later
+    // read makes of it (a refused type, a size beyond the caller's room): the
+    // other view is never asked. When neither view has the value, the key of
+    // the default view is held if it opened, else the 64-bit one, so that the
+    // caller's read reports the value absent; when neither key opens, the
+    // result is the default view's code. 32-bit Windows ignores the view: the
+    // second open finds what the first one found.
+    LONG OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access) noexcept;
+    LONG OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access) noexcept;
+    LONG OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access, const char* valueName) noexcept;
+    LONG OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access, const wchar_t* valueName) noexcept;
+
     bool valid() const noexcept { return m_key.valid(); }
     HKEY get() const noexcept { return m_key.get(); }
 

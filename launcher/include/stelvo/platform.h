@@ -35,6 +35,8 @@ public:
     virtual bool folderPath(int csidl, std::string& path) = 0;
     // Read: `data` holds the value's bytes as the system gives them (ANSI text
     // with its terminator for a string value), whatever their size or type.
+    // On a 64-bit Windows a local-machine value absent from the default view
+    // is read from the 64-bit view, where a 64-bit agent writes it.
     virtual RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                            std::string& data) = 0;
     // Missing when the status cannot be read.

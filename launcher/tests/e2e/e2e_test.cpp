@@ -29,7 +29,7 @@ using stelvo_e2e::SeenBox;
 
 namespace {
 
-std::string g_stelvo, g_standin, g_msi;
+std::string g_stelvo, g_standin, g_msi, g_msi64;
 
 const wchar_t* const kMsiKey = L"Software\\Mirravon Example\\Quillmont";
 
@@ -119,24 +119,24 @@ void expectBox(const Outcome& o, const std::string& title, const std::string& te
     EXPECT_EQ(o.boxes[0].icon, icon);
 }
 
-}  // namespace
-
-// The real Windows Installer (from the system folder, not the one planted beside
-// the launcher) installs the sample agent; the agent ends with 23
-// twice and is started again each time; a second run finds the agent and
-// skips the install. The log is compared line by line.
-TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
+// The example image with the package `msi`, run twice with "-log LOG -wait":
+// the real Windows Installer (from the system folder, not the one planted
+// beside the launcher) installs the sample agent into `agentDir`, its values
+// into the registry view `view`; the agent ends with 23 twice and is started
+// again each time; a second run finds the agent and skips the install. The log
+// is compared line by line.
+void expectInstallThenSecondRunSkipsIt(const std::string& msi, const std::string& agentDir,
+                                       mirravon::RegistryView view, Caller where = {}) {
+    const CallerTrace trace(where);
     // The package is installed for real: an earlier run that stopped half-way
     // may have left it installed, and this run takes it away again at its end.
-    const auto removeAgent = [] { ChildProcess("msiexec.exe /x \"" + g_msi + "\" /q").wait(180000); };
+    const auto removeAgent = [&] { ChildProcess("msiexec.exe /x \"" + msi + "\" /q").wait(180000); };
     removeAgent();
-    const mirravon_test::ScratchKey agentKey(HKEY_LOCAL_MACHINE, kMsiKey);
+    const mirravon_test::ScratchKey agentKey(HKEY_LOCAL_MACHINE, kMsiKey, view);
+    const mirravon_test::ScratchKey defaultViewKey(HKEY_LOCAL_MACHINE, kMsiKey);
     const auto removeAgentAtEnd = mirravon::scope_exit(removeAgent);
     Image image(L"msi", readFile(g_msi.substr(0, g_msi.rfind('\\') + 1) + "stelvo.ini"));
-    ASSERT_TRUE(::CopyFileA(g_msi.c_str(), (image.dir + "quillmont-agent.msi").c_str(), FALSE));
-    char programFiles[MAX_PATH] = {};
-    ::ExpandEnvironmentStringsA("%ProgramFiles%\\Quillmont\\", programFiles, MAX_PATH);
-    const std::string agentDir = programFiles;
+    ASSERT_TRUE(::CopyFileA(msi.c_str(), (image.dir + "quillmont-agent.msi").c_str(), FALSE));
     ::CreateDirectoryA(agentDir.c_str(), nullptr);
     ::DeleteFileA((agentDir + "QuillmontAgent.exe.record").c_str());
     writeFile(agentDir + "QuillmontAgent.cfg", "restarts=2\ncode=5\n");
@@ -151,6 +151,9 @@ TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
     EXPECT_TRUE(first.boxes.empty());
     EXPECT_EQ(agentKey.text(L"installedWith"),
               "STANDALONE=false APPDATALOCATION=C:\\users\\Public\\Quillmont data\\");
+    if (view != mirravon::RegistryView::Default) {
+        EXPECT_EQ(defaultViewKey.text(L"version"), "<absent>") << "the values are in the other view only";
+    }
     const std::string agentLine = "\"" + agentDir + "QuillmontAgent.exe\" -dataLocation \"C:\\users\\Public\\Quillmont data\"";
     EXPECT_EQ(readLines(agentDir + "QuillmontAgent.exe.record"),
               (std::vector<std::string>{agentLine, agentLine, agentLine}));
@@ -169,6 +172,29 @@ TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
     const std::string secondLog = readFile(log);
     EXPECT_EQ(secondLog.find("Command to launch agent install"), std::string::npos);
     EXPECT_NE(secondLog.find("refVersion: (7.1.0)\r\nrefLocation: (" + agentDir + ")\r\n"), std::string::npos);
+}
+
+// The folder "Quillmont" below the program folder that the environment
+// variable `name` names, with a trailing backslash.
+std::string agentFolderIn(const char* name) {
+    char folder[MAX_PATH] = {};
+    ::ExpandEnvironmentStringsA((std::string("%") + name + "%\\Quillmont\\").c_str(), folder, MAX_PATH);
+    return folder;
+}
+
+}  // namespace
+
+TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
+    expectInstallThenSecondRunSkipsIt(g_msi, agentFolderIn("ProgramFiles"), mirravon::RegistryView::Default);
+}
+
+// On a 64-bit Windows the x64 package puts a 64-bit agent into the 64-bit
+// program folder and its values into the 64-bit view only, which the launcher
+// reads when the default view has none: found after the install, and again by
+// the second run.
+TEST(EndToEnd, X64PackageInstallsA64BitAgentThatTheSecondRunFinds) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    expectInstallThenSecondRunSkipsIt(g_msi64, agentFolderIn("ProgramW6432"), mirravon::RegistryView::Bits64);
 }
 
 // A setup program gets "/S" and one "/v" element; it writes the reference file
@@ -369,6 +395,6 @@ TEST(EndToEndLanguage, BoxesFallBackToThePrimaryLanguageThenEnglish) {
 }
 
 int main(int argc, char** argv) {
-    return mirravon_test::RunTestsWithPaths(argc, argv, "STELVO_EXE STANDIN_EXE AGENT_MSI",
-                                            {&g_stelvo, &g_standin, &g_msi});
+    return mirravon_test::RunTestsWithPaths(argc, argv, "STELVO_EXE STANDIN_EXE AGENT_MSI AGENT_MSI_X64",
+                                            {&g_stelvo, &g_standin, &g_msi, &g_msi64});
 }

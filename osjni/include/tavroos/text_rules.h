@@ -33,6 +33,17 @@ S ProgramDirectory(const S& fileName) {
     return cut == S::npos ? fileName : fileName.substr(0, cut);
 }
 
+// The file part of a program's full file name, the counterpart of
+// ProgramDirectory: after the last backslash, else after the last forward
+// slash, else the whole name.
+template <typename S>
+S FilePart(const S& fileName) {
+    using C = typename S::value_type;
+    std::size_t cut = fileName.rfind(C('\\'));
+    if (cut == S::npos) cut = fileName.rfind(C('/'));
+    return cut == S::npos ? fileName : fileName.substr(cut + 1);
+}
+
 // Number of units before the first U+0000 among the first `units`, or `units`
 // when there is none.
 template <typename C>

@@ -24,8 +24,12 @@ std::optional<std::string> ReadEnvironmentA(const char* name, std::size_t limit)
     return std::string(buffer.data(), length);
 }
 
+// A 64-bit tool's installer writes its App Paths entry in the 64-bit view.
+// Where the system keeps one App Paths key for both views (Wine does), the
+// default view sees it already; where it keeps them apart, the fall-back does.
 bool IsDrovixInstalled() {
-    return mirravon::RegistryKey().Open(HKEY_LOCAL_MACHINE, kToolAppPathsKey, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+    return mirravon::RegistryKey().OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kToolAppPathsKey, KEY_QUERY_VALUE) ==
+           ERROR_SUCCESS;
 }
 
 std::string DrovixInstallDir() { return ReadEnvironmentA(kToolHomeVariable, kToolPathLimit).value_or(std::string()); }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <mirravon/registry.h>
 #include <mirravon_test/caller.h>
+#include <mirravon_test/win32_test_support.h>
 #include <mirravon_test/wine_paths.h>
 
 #include <string>
@@ -22,7 +24,17 @@ inline std::string fullHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_K
 inline std::string lackingHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_LACKING_DIR); }
 // A directory without any "kvxsys.dll".
 inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_EMPTY_DIR); }
-inline std::string kvdrovixPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVDROVIX_EXE); }
+// The tool's main program as the machine has it: a 64-bit one on a 64-bit
+// Windows (the 64-bit pass), where its window is found all the same.
+inline std::string kvdrovixPath() {
+    return mirravon_test::toWindowsPath(mirravon_test::RunningUnderWow64() ? TOOLBRIDGE_KVDROVIX64_EXE
+                                                                           : TOOLBRIDGE_KVDROVIX_EXE);
+}
+// Where the tool's installer writes its App Paths entry: the 64-bit view on a
+// 64-bit Windows. Wine keeps one App Paths key for both views.
+inline mirravon::RegistryView toolKeyView() {
+    return mirravon_test::RunningUnderWow64() ? mirravon::RegistryView::Bits64 : mirravon::RegistryView::Default;
+}
 
 template <typename F>
 F exportOf(HMODULE module, const char* name) {

@@ -143,7 +143,7 @@ protected:
     }
 
     ProcessStateGuard guard;
-    mirravon_test::ScratchKey appPaths{HKEY_LOCAL_MACHINE, kAppPaths};
+    mirravon_test::ScratchKey appPaths{HKEY_LOCAL_MACHINE, kAppPaths, toolKeyView()};
     StandInServer server;
     jnihost::JniHost vm;
     std::unique_ptr<jnihost::Library> dll;
