@@ -1,4 +1,4 @@
-#include "mirravon/last_error.h"
+#include "mirravon/system_text.h"
 #include "mirravon/unique_owner.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +64,9 @@ TEST(UniqueOwner, EmptyValuesAreKeptApartPerKind) {
 
     // A failed CreateFile leaves INVALID_HANDLE_VALUE, which must not count as held.
     unique_hfile missing(::CreateFileA("Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    const Win32Error error = Win32Error::capture();
+    const DWORD error = ::GetLastError();
     EXPECT_FALSE(missing.valid());
-    EXPECT_EQ(error.code, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
 // Closes like the handle owners' kinds decide, but only counts.

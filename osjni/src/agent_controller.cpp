@@ -40,34 +40,25 @@ bool ImagePath(HANDLE process, std::wstring& path) {
     return true;
 }
 
-// The file name of the process's program without its folder: its first
-// module's base name, else the file part of its image path.
-bool ProgramBaseName(HANDLE process, std::wstring& name) {
-    HMODULE module = nullptr;
-    if (FirstModule(process, module)) {
-        wchar_t baseName[kModuleUnits];
-        const DWORD length = ::GetModuleBaseNameW(process, module, baseName, kModuleUnits);
-        if (length == 0) return false;
-        name.assign(baseName, length);
-        return true;
-    }
-    std::wstring path;
-    if (!ImagePath(process, path)) return false;
-    name = rules::FilePart(path);
-    return true;
-}
+enum class Naming { FileOnly, FullPath };
 
-// The full file name of the process's program: its first module's, else its image path.
-bool ProgramFileName(HANDLE process, std::wstring& fileName) {
+// What the process's program is called: its file name without the folder (its
+// first module's base name), or its full file name (the module's file name).
+// When the modules cannot be read, either comes from the image path.
+bool ProgramName(HANDLE process, Naming naming, std::wstring& name) {
+    const bool fileOnly = naming == Naming::FileOnly;
     HMODULE module = nullptr;
-    if (FirstModule(process, module)) {
-        wchar_t buffer[kModuleUnits];
-        const DWORD length = ::GetModuleFileNameExW(process, module, buffer, kModuleUnits);
-        if (length == 0) return false;
-        fileName.assign(buffer, length);
+    if (!FirstModule(process, module)) {
+        if (!ImagePath(process, name)) return false;
+        if (fileOnly) name = rules::FilePart(name);
         return true;
     }
-    return ImagePath(process, fileName);
+    wchar_t buffer[kModuleUnits];
+    const DWORD length = fileOnly ? ::GetModuleBaseNameW(process, module, buffer, kModuleUnits)
+                                  : ::GetModuleFileNameExW(process, module, buffer, kModuleUnits);
+    if (length == 0) return false;
+    name.assign(buffer, length);
+    return true;
 }
 
 }  // namespace
@@ -107,7 +98,7 @@ int CAgentControllerStarter::FindProcesses(const BStr& name, ProcessIdList& ids)
         mirravon::unique_handle process(::OpenProcess(kInspectAccess, FALSE, all[i]));
         if (!process) continue;
         std::wstring baseName;
-        if (!ProgramBaseName(process.get(), baseName)) continue;
+        if (!ProgramName(process.get(), Naming::FileOnly, baseName)) continue;
         if (BStr(baseName.c_str(), baseName.size()) == name && static_cast<std::size_t>(found) < ids.size())
             ids[found++] = all[i];
     }
@@ -149,7 +140,7 @@ bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
     mirravon::unique_handle service(::OpenProcess(kInspectAccess, FALSE, serviceProcessId));
     if (!service) return true;
     std::wstring fileName;
-    if (!ProgramFileName(service.get(), fileName)) return true;
+    if (!ProgramName(service.get(), Naming::FullPath, fileName)) return true;
 
     const std::wstring directory = rules::ProgramDirectory(fileName);
     const BStr serverPath = BStr(directory.c_str(), directory.size()) + BStr(L"\\") + m_bstrServerExe;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "jnisupport/java_string.h"
-#include "mirravon/last_error.h"
+#include "mirravon/system_text.h"
 
 namespace {
 

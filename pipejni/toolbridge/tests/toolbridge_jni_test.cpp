@@ -91,6 +91,21 @@ protected:
     }
     void unload() { dll.reset(); }
 
+    // Holds the stand-in library that the bridge will load by name and has it
+    // report `window` from its `poll`-th search on; false when it cannot be held.
+    bool holdKvxsysAnswering(int poll, HWND window) {
+        heldKvxsys.reset(LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str()));
+        if (!heldKvxsys) return false;
+        LoadedKvxsys().answerFrom(poll, window);
+        return true;
+    }
+    // Resets the held library's counters, unloads the bridge, then lets the library go.
+    void releaseKvxsys() {
+        LoadedKvxsys().reset();
+        unload();
+        heldKvxsys.reset();
+    }
+
     jstring str(const char* text) { return vm.newStringUtf8(text); }
 
     jboolean isInstalled() { return vm.call<jboolean>(*dll, DROVIX_EXPORT("native_1isDrovixInstalled"), cls); }
@@ -147,6 +162,7 @@ protected:
     StandInServer server;
     jnihost::JniHost vm;
     std::unique_ptr<jnihost::Library> dll;
+    mirravon::unique_hmodule heldKvxsys;
     jobject self = nullptr;
     jclass cls = nullptr;
 };
@@ -355,24 +371,16 @@ TEST_F(DrovixNative, MissingFunctionIsCode1WithItsName) {
 
 TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
     TestWindow window;
-    {
-        // The test holds the library the bridge will load by name, and tells it
-        // to report this window at once.
-        HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
-        ASSERT_NE(kvxsys, nullptr);
-        LoadedKvxsys().answerFrom(1, window.handle());
-        load(fullHome().c_str());
-        server.raiseOn(L"ExecuteScriptEx", L"Script failed");
-        playback(str("Script1"), nullptr);
-        expectFailure(5, {"Script failed"});
-        server.raiseOn(L"OpenScript", L"Script not found");
-        openScriptLong(str("Script2"), 42);
-        expectFailure(5, {"Script not found"});
-        EXPECT_EQ(LoadedKvxsys().findCount(), 2);
-        LoadedKvxsys().reset();
-        unload();
-        FreeLibrary(kvxsys);
-    }
+    ASSERT_TRUE(holdKvxsysAnswering(1, window.handle()));
+    load(fullHome().c_str());
+    server.raiseOn(L"ExecuteScriptEx", L"Script failed");
+    playback(str("Script1"), nullptr);
+    expectFailure(5, {"Script failed"});
+    server.raiseOn(L"OpenScript", L"Script not found");
+    openScriptLong(str("Script2"), 42);
+    expectFailure(5, {"Script not found"});
+    EXPECT_EQ(LoadedKvxsys().findCount(), 2);
+    releaseKvxsys();
     EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{
                                         "CreateInstance",
                                         "GetIDsOfNames ExecuteScriptEx",
@@ -386,9 +394,7 @@ TEST_F(DrovixNative, ToolExceptionsAreCode5WithTheirDescription) {
 TEST_F(DrovixNative, AStringTheVmCannotGiveEndsTheCallBeforeTheTool) {
     // The window is found at once: an operation that went on would reach the tool.
     TestWindow window;
-    HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
-    ASSERT_NE(kvxsys, nullptr);
-    LoadedKvxsys().answerFrom(1, window.handle());
+    ASSERT_TRUE(holdKvxsysAnswering(1, window.handle()));
     load(fullHome().c_str());
     // The VM's own error is what Java receives; the strict host has already
     // failed the test if a JNI call followed it or a buffer was kept.
@@ -408,17 +414,13 @@ TEST_F(DrovixNative, AStringTheVmCannotGiveEndsTheCallBeforeTheTool) {
     vm.failCall("GetStringChars", 1);
     playback(str("s"), str("a"));
     expectVmError();
-    LoadedKvxsys().reset();
-    unload();
-    FreeLibrary(kvxsys);
+    releaseKvxsys();
     EXPECT_TRUE(server.takeJournal().empty());
 }
 
 TEST_F(DrovixNative, PlaybackWaitsForTheWindowWithoutBringingItForward) {
     TestWindow window(true);
-    HMODULE kvxsys = LoadLibraryA((fullHome() + "\\kvxsys.dll").c_str());
-    ASSERT_NE(kvxsys, nullptr);
-    LoadedKvxsys().answerFrom(4, window.handle());
+    ASSERT_TRUE(holdKvxsysAnswering(4, window.handle()));
     load(fullHome().c_str());
     const DWORD start = GetTickCount();
     playback(str("Script1"), str("x=1"));
@@ -427,9 +429,7 @@ TEST_F(DrovixNative, PlaybackWaitsForTheWindowWithoutBringingItForward) {
     EXPECT_EQ(LoadedKvxsys().findCount(), 4);
     EXPECT_GE(elapsed, 2900u) << "three sleeps of a second";
     EXPECT_TRUE(IsIconic(window.handle()));
-    LoadedKvxsys().reset();
-    unload();
-    FreeLibrary(kvxsys);
+    releaseKvxsys();
     std::vector<std::string> journal = server.takeJournal();
     ASSERT_EQ(journal.size(), 4u);
     EXPECT_EQ(journal[2], "Invoke ExecuteScriptEx(BSTR:\"Script1\", BSTR:\"x=1\")");

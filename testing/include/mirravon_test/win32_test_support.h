@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "mirravon/last_error.h"
+#include "mirravon/system_text.h"
 #include "mirravon/unique_owner.h"
 
 namespace mirravon_test {
