@@ -1219,9 +1219,14 @@ struct Stub<R(JNICALL*)(JNIEnv*, A..., ...)> {
 
 void fillFunctionTable(Vm& vm) {
     JNINativeInterface_& t = vm.table;
+    // x86-64's va_list carries a calling-convention attribute that a template
+    // argument cannot keep; the stubs never read their va_list.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wignored-attributes"
 #define X(name) t.name = Stub<decltype(t.name)>::template fn<k##name>;
 #include "jni_functions.inc"
 #undef X
+#pragma GCC diagnostic pop
 
 #define SET(name) t.name = name;
     SET(GetVersion) SET(FindClass) SET(GetSuperclass) SET(IsAssignableFrom) SET(Throw) SET(ThrowNew)

@@ -888,7 +888,9 @@ Library::Library(JniHost& host, const std::string& path) {
     }
     using OnLoad = jint(JNICALL*)(JavaVM*, void*);
     OnLoad onLoad = function<OnLoad>("JNI_OnLoad");
-    if (onLoad == nullptr) onLoad = function<OnLoad>("_JNI_OnLoad@8");
+#if !defined(_WIN64)
+    if (onLoad == nullptr) onLoad = function<OnLoad>("_JNI_OnLoad@8");  // the 32-bit decorated name
+#endif
     if (onLoad != nullptr) {
         const jint version = onLoad(host.javaVm(), nullptr);
         if (version != JNI_VERSION_1_1 && version != JNI_VERSION_1_2 && version != JNI_VERSION_1_4 &&
