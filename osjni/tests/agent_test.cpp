@@ -1,7 +1,8 @@
 // The agent controller start against stand-in programs run as real processes,
 // a stand-in service registered with the real service manager, and the
-// "InstallHome" value in the real registry. In the 64-bit pass some cases run
-// again with 64-bit stand-ins, as a 64-bit agent controller installs them.
+// "InstallHome" value in the real registry. On a 64-bit Windows some cases run
+// again with stand-ins of the other architecture: 64-bit ones beside this
+// 32-bit program under WOW64, 32-bit ones beside the 64-bit build.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,7 +31,7 @@ namespace {
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 // An install home of stand-ins: bin\QAServer.exe, bin\QAService.exe, and
-// (32-bit only) other\qaserver.exe; they log to standin.log in it.
+// (this program's architecture only) other\qaserver.exe; they log to standin.log in it.
 struct Home {
     explicit Home(const char* hostPath)
         : path(Widen(mirravon_test::toWindowsPath(hostPath))),
@@ -42,10 +43,10 @@ struct Home {
     std::wstring service;
     std::wstring log;
 };
-const Home kHome32(TAVROOS_QAC_HOME);
-const Home kHome64(TAVROOS_QAC64_HOME);
-const std::wstring kHome = kHome32.path;
-const std::string kServer = kHome32.server;
+const Home kOwnHome(TAVROOS_QAC_HOME);          // stand-ins of this program's architecture
+const Home kOtherHome(TAVROOS_QAC_OTHER_HOME);  // and of the other one
+const std::wstring kHome = kOwnHome.path;
+const std::string kServer = kOwnHome.server;
 const std::string kLowerCaseServer = mirravon_test::toWindowsPath(TAVROOS_QAC_HOME) + "\\other\\qaserver.exe";
 
 AgentControllerTiming FastPolls() {
@@ -90,7 +91,7 @@ bool WaitForCount(const wchar_t* name, std::size_t count, DWORD limitMs = 60000)
 // Starts a stand-in and leaves it running (the fixture ends it); its process id, 0 when it did not start.
 DWORD Launch(const std::string& program) { return mirravon_test::ChildProcess("\"" + program + "\"", program).id(); }
 
-std::vector<std::string> LogLines(const Home& home = kHome32) {
+std::vector<std::string> LogLines(const Home& home = kOwnHome) {
     std::ifstream in(mirravon_test::toUtf8(home.log));
     std::vector<std::string> events;
     for (std::string line; std::getline(in, line);) events.push_back(line.substr(0, line.find(' ')));
@@ -103,7 +104,7 @@ std::size_t CountOf(const std::vector<std::string>& events, const std::string& e
 
 // A process is listed before its first line of code runs: wait, bounded, for
 // the stand-ins' log to show `count` lines of `event`.
-bool WaitForLog(const std::string& event, std::size_t count, const Home& home = kHome32, DWORD limitMs = 60000) {
+bool WaitForLog(const std::string& event, std::size_t count, const Home& home = kOwnHome, DWORD limitMs = 60000) {
     const ULONGLONG start = ::GetTickCount64();
     while (CountOf(LogLines(home), event) < count) {
         if (::GetTickCount64() - start > limitMs) return false;
@@ -135,7 +136,7 @@ protected:
         }
         key64.remove();
         RemoveService();
-        for (const Home* home : {&kHome32, &kHome64}) ::DeleteFileW(home->log.c_str());
+        for (const Home* home : {&kOwnHome, &kOtherHome}) ::DeleteFileW(home->log.c_str());
     }
 
     void SetInstallHome(const std::wstring& home) { key.setString(CAgentControllerStarter::kInstallHomeValue, home); }
@@ -197,7 +198,7 @@ TEST_F(AgentController, ServerThatNeverAppearsEndsTheWaitWithFalse) {
 }
 
 // Registers the stand-in service of `home` with the real service manager and starts it.
-void StartStandInService(const Home& home = kHome32, mirravon_test::Caller where = {}) {
+void StartStandInService(const Home& home = kOwnHome, mirravon_test::Caller where = {}) {
     const mirravon_test::CallerTrace trace(where);
     mirravon::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_TRUE(manager);
@@ -235,42 +236,44 @@ void ExpectServiceRestartsTheServer(const Home& home, mirravon_test::Caller wher
     EXPECT_EQ(CountOf(events, "server-shutdown"), 1u);
 }
 
-TEST_F(AgentController, RunningServiceGetsShutdownThenAFreshServer) { ExpectServiceRestartsTheServer(kHome32); }
+TEST_F(AgentController, RunningServiceGetsShutdownThenAFreshServer) { ExpectServiceRestartsTheServer(kOwnHome); }
 
 // A 32-bit process cannot read a 64-bit one's modules: the programs are known
-// by their image paths, the service program's folder too.
-TEST_F(AgentController, SixtyFourBitServiceGetsShutdownThenAFreshServer) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    ExpectServiceRestartsTheServer(kHome64);
+// by their image paths, the service program's folder too. A 64-bit process
+// reads a 32-bit one's modules, or its image path.
+TEST_F(AgentController, OtherArchitectureServiceGetsShutdownThenAFreshServer) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+    ExpectServiceRestartsTheServer(kOtherHome);
 }
 
-TEST_F(AgentController, SixtyFourBitServerIsSeenAndLeftAlone) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
+TEST_F(AgentController, OtherArchitectureServerIsSeenAndLeftAlone) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
     // With an install home, a server not seen would be started a second time.
-    key64.setString(CAgentControllerStarter::kInstallHomeValue, kHome64.path);
-    const DWORD pid = Launch(kHome64.server);
+    // Under WOW64 it is where a 64-bit agent controller records it.
+    (sizeof(void*) == 8 ? key : key64).setString(CAgentControllerStarter::kInstallHomeValue, kOtherHome.path);
+    const DWORD pid = Launch(kOtherHome.server);
     ASSERT_NE(pid, 0u);
-    ASSERT_TRUE(WaitForLog("server-start", 1, kHome64));
+    ASSERT_TRUE(WaitForLog("server-start", 1, kOtherHome));
     EXPECT_EQ(Find(L"QAServer.exe"), std::vector<DWORD>{pid});
     AgentControllerTiming timing = FastPolls();
     timing.serverAppearLimitMs = 3000;
     EXPECT_TRUE(StartWith(timing).result);
     ::Sleep(1000);  // room for a wrongly started server to show itself
-    EXPECT_EQ(CountOf(LogLines(kHome64), "server-start"), 1u);
+    EXPECT_EQ(CountOf(LogLines(kOtherHome), "server-start"), 1u);
 }
 
 // A 64-bit agent controller records its home only in the 64-bit view; the
 // server started from there is a 64-bit one, seen as it comes up.
 TEST_F(AgentController, InstallHomeInThe64BitViewStartsTheServer) {
     MIRRAVON_SKIP_UNLESS_WOW64();
-    key64.setString(CAgentControllerStarter::kInstallHomeValue, kHome64.path);
+    key64.setString(CAgentControllerStarter::kInstallHomeValue, kOtherHome.path);
     EXPECT_EQ(key.text(CAgentControllerStarter::kInstallHomeValue), "<absent>");
     AgentControllerTiming timing = FastPolls();
     timing.serverAppearLimitMs = 15000;
     EXPECT_TRUE(StartWith(timing).result);
     EXPECT_EQ(Find(L"QAServer.exe").size(), 1u);
-    EXPECT_TRUE(WaitForLog("server-start", 1, kHome64));
-    EXPECT_EQ(CountOf(LogLines(kHome64), "server-start"), 1u);
+    EXPECT_TRUE(WaitForLog("server-start", 1, kOtherHome));
+    EXPECT_EQ(CountOf(LogLines(kOtherHome), "server-start"), 1u);
 }
 
 }  // namespace

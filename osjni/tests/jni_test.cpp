@@ -257,14 +257,17 @@ TEST_F(Tavroos, StartQacWithoutAgentControllerIsFalseWithoutException) {
     ExpectNoException();
 }
 
-// A 64-bit agent controller on a 64-bit Windows: its running server is seen,
-// and no second one is started from the install home it recorded.
-TEST_F(Tavroos, StartQacSeesTheRunning64BitServerAndStartsNoOther) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    const std::string home = mirravon_test::toWindowsPath(TAVROOS_QAC64_HOME);
+// An agent controller of the other architecture on a 64-bit Windows (a 64-bit
+// one beside the 32-bit library, a 32-bit one beside the 64-bit library): its
+// running server is seen, and no second one is started from its install home.
+TEST_F(Tavroos, StartQacSeesTheRunningServerOfTheOtherArchitectureAndStartsNoOther) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+    const std::string home = mirravon_test::toWindowsPath(TAVROOS_QAC_OTHER_HOME);
     const std::string server = home + "\\bin\\QAServer.exe";
     const std::string log = home + "\\standin.log";
-    ScratchKey key(HKEY_LOCAL_MACHINE, L"Software\\Varnex\\Quorel Agent Controller", mirravon::RegistryView::Bits64);
+    // Under WOW64 where a 64-bit agent controller records its home.
+    ScratchKey key(HKEY_LOCAL_MACHINE, L"Software\\Varnex\\Quorel Agent Controller",
+                   sizeof(void*) == 8 ? mirravon::RegistryView::Default : mirravon::RegistryView::Bits64);
     key.setString(L"InstallHome", std::wstring(home.begin(), home.end()));
     ::DeleteFileA(log.c_str());
     const auto starts = [&] {

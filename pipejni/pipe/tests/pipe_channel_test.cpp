@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "mirravon_test/caller.h"
+#include "mirravon_test/child_process.h"
 #include "mirravon_test/debugger_capture.h"
 #include "mirravon_test/test_main.h"
+#include "mirravon_test/win32_test_support.h"
 #include "pipe/named_pipe.h"
 #include "pipe/tavro_named_pipe.h"
 #include "pipe_messages.h"
@@ -24,6 +26,7 @@ using mirravon_test::DebuggeeRun;
 using mirravon_test::RunUnderDebugger;
 
 std::string g_peerPath;
+std::string g_otherPeerPath;  // pipe_peer built for the other architecture
 
 std::string UniqueName(const char* what) {
     return std::string("\\\\.\\pipe\\mirravon-test-") + what + "-" + std::to_string(::GetCurrentProcessId());
@@ -160,6 +163,32 @@ TEST(PipeChannel, TwoProcessesAndTheirDebuggerOutput) {
     }
 }
 
+// A client and a server of different architectures, both ways round: a 32-bit
+// and a 64-bit process share the pipe. The peer of the other architecture has
+// the exported classes built in; its checks end it with the number of the
+// first that failed.
+TEST(PipeChannel, PeersOfTheTwoArchitecturesInEitherRole) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+    const std::string own = "\"" + g_peerPath + "\" ";
+    const std::string other = "\"" + g_otherPeerPath + "\" ";
+    int round = 0;
+    for (const auto& [server, client] : {std::pair(own, other), std::pair(other, own)}) {
+        SCOPED_TRACE("server " + server + ", client " + client);
+        const std::string name = UniqueName("mixed") + "-" + std::to_string(++round);
+        const mirravon_test::ChildProcess serving(server + "server " + name);
+        const mirravon_test::ChildProcess writing(client + "client " + name);
+        ASSERT_TRUE(serving.started() && writing.started());
+        const bool ended = serving.wait(90000) && writing.wait(90000);
+        if (!ended) {
+            serving.terminate(99);
+            writing.terminate(99);
+        }
+        ASSERT_TRUE(ended) << "a peer hangs";
+        EXPECT_EQ(serving.exitCode(), 0u) << "server: number of the failed check";
+        EXPECT_EQ(writing.exitCode(), 0u) << "client: number of the failed check";
+    }
+}
+
 TEST(LineComparison, PlaceholdersAndRepeatsMatchOnlyWhatTheySay) {
     EXPECT_EQ(CompareLines({"a {n}", "+b", "c"}, {"a 12", "b", "b", "c"}), "");
     EXPECT_EQ(CompareLines({"a {n}"}, {"a -5"}), "");
@@ -172,5 +201,6 @@ TEST(LineComparison, PlaceholdersAndRepeatsMatchOnlyWhatTheySay) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return mirravon_test::RunTestsWithPaths(argc, argv, "PIPE_PEER_EXE", {&g_peerPath});
+    return mirravon_test::RunTestsWithPaths(argc, argv, "PIPE_PEER_EXE OTHER_ARCHITECTURE_PIPE_PEER_EXE",
+                                            {&g_peerPath, &g_otherPeerPath});
 }

@@ -177,6 +177,9 @@ TEST_F(PipeBindings, HandleIsTheLowHalfOfTheLongField) {
     jobject made = Server(Name("store"));
     const jlong field = vm.getField(made, "hPipe").j();
     EXPECT_EQ(field, static_cast<jlong>(static_cast<LONG_PTR>(static_cast<std::int32_t>(field))));
+    // The long is the handle itself, also in a 64-bit process: the system keeps
+    // kernel handles within 32 significant bits, so nothing was cut.
+    EXPECT_EQ(::GetFileType(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(field))), static_cast<DWORD>(FILE_TYPE_PIPE));
     EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), made), 0);
 }
 

@@ -24,11 +24,14 @@ inline std::string fullHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_K
 inline std::string lackingHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_LACKING_DIR); }
 // A directory without any "kvxsys.dll".
 inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_EMPTY_DIR); }
-// The tool's main program as the machine has it: a 64-bit one on a 64-bit
-// Windows (the 64-bit pass), where its window is found all the same.
+// A tool home whose complete "kvxsys.dll" is of the other architecture.
+inline std::string otherArchitectureHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_OTHER_DIR); }
+// The tool's main program as the machine has it: on a 64-bit Windows one of the
+// other architecture (a 64-bit tool beside the 32-bit library under WOW64, a
+// 32-bit one beside the 64-bit library), whose window is found all the same.
 inline std::string kvdrovixPath() {
-    return mirravon_test::toWindowsPath(mirravon_test::RunningUnderWow64() ? TOOLBRIDGE_KVDROVIX64_EXE
-                                                                           : TOOLBRIDGE_KVDROVIX_EXE);
+    return mirravon_test::toWindowsPath(mirravon_test::RunningOn64BitWindows() ? TOOLBRIDGE_KVDROVIX_OTHER_EXE
+                                                                               : TOOLBRIDGE_KVDROVIX_EXE);
 }
 // Where the tool's installer writes its App Paths entry: the 64-bit view on a
 // 64-bit Windows. Wine keeps one App Paths key for both views.

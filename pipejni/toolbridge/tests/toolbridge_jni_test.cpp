@@ -360,6 +360,15 @@ TEST_F(DrovixNative, MissingLibraryIsCode1AndNothingIsCalled) {
     EXPECT_TRUE(server.takeJournal().empty());
 }
 
+// A "kvxsys.dll" of the other architecture cannot load: the same failure, no crash.
+TEST_F(DrovixNative, LibraryOfTheOtherArchitectureIsCode1) {
+    load(otherArchitectureHome().c_str());
+    playback(str("s"), str("a"));
+    expectFailure(1, {"kvxsys.dll"});
+    EXPECT_TRUE(server.takeJournal().empty());
+    EXPECT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
+}
+
 TEST_F(DrovixNative, MissingFunctionIsCode1WithItsName) {
     load(lackingHome().c_str());
     openScript(str("s"));

@@ -237,6 +237,20 @@ TEST_F(SystemLibrary, MissingFunctionRaisesCode1WithItsNameAndKeepsNothingLoaded
     expectFailure(failureOf([&] { library.Bind(); }), 1, {"kvxsys.dll", "ExecApplication"});
 }
 
+// A 32-bit "kvxsys.dll" beside the 64-bit library, or a 64-bit one beside the
+// 32-bit library: the system refuses it (error 193, which has a text of its
+// own), and the bind ends as for a missing library, with nothing loaded.
+TEST_F(SystemLibrary, LibraryOfTheOtherArchitectureRaisesCode1) {
+    homeAt(otherArchitectureHome());
+    ASSERT_EQ(LoadLibraryA((otherArchitectureHome() + "\\kvxsys.dll").c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+    EXPECT_NE(mirravon_test::SystemTextOf(ERROR_BAD_EXE_FORMAT), "");
+    CKtxSystemLibrary library;
+    expectFailure(failureOf([&] { library.FindKTXWindow(1); }), 1, {"kvxsys.dll"});
+    EXPECT_FALSE(library.bound());
+    EXPECT_EQ(GetModuleHandleA("kvxsys.dll"), nullptr);
+}
+
 TEST_F(SystemLibrary, HomeTooLongForThePathIsNotCut) {
     // 250 characters of home fit, the file name after them does not.
     std::string home = emptyHome() + "\\";

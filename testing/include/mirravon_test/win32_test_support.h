@@ -27,6 +27,14 @@ inline bool RunningUnderWow64() {
     if (!::mirravon_test::RunningUnderWow64())           \
     GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
+// True where programs of both architectures run: a 64-bit process, or a 32-bit
+// one under WOW64. The cases that need a program of the other architecture.
+inline bool RunningOn64BitWindows() { return sizeof(void*) == 8 || RunningUnderWow64(); }
+
+#define MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS()             \
+    if (!::mirravon_test::RunningOn64BitWindows())       \
+    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+
 // Seconds on the performance counter, for benchmarks.
 inline double Now() {
     static const LARGE_INTEGER frequency = [] {
