@@ -7,7 +7,9 @@
 #  - each binary and its symbols are the tested binary split the release's way,
 #    plus a signature that verifies against the certificate and fails to once a
 #    byte has changed;
-#  - each keeps ASLR and DEP, and under Wine still loads and reads its version.
+#  - each keeps ASLR and DEP (the 64-bit ones high-entropy ASLR too), and under
+#    Wine still loads and reads its version: the 32-bit ones in a 32-bit
+#    process, the 64-bit ones in a 64-bit process.
 # usage: check-release.sh SOURCE-DIR
 set -euo pipefail
 src=$(cd "$1" && pwd)
@@ -22,16 +24,23 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 
 openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.p12 -passout pass:throwaway
 MIRRAVON_SIGNING_PKCS12="$work/cert.p12" MIRRAVON_SIGNING_PASSWORD=throwaway MIRRAVON_SIGNING_TIMESTAMP_URL= \
   bash "$src/scripts/release.sh" "$work/dist" > release.log 2>&1 || { tail -n 20 release.log; fail "release.sh"; }
+. "$src/build/windows64/programs.sh"
+cmake --build "$src/build/windows64" --target release_version_tests >/dev/null
+objdump64=$objdump objcopy64=$objcopy tavrodvxjni64=$tavrodvxjni tavroos64=$tavroos
+version_test64=$version_test wine_run64=$wine_run
 . "$src/build/windows/programs.sh"
 cmake --build "$src/build/windows" --target release_version_tests >/dev/null
 
 version=$(head -n 1 "$src/VERSION")
 name="mirravon-native-$version-win32"
-binaries=(stelvo.exe tavrodvxjni.dll tavroos.dll)
+x86=(win32-x86/tavrodvxjni.dll win32-x86/tavroos.dll)
+x64=(win32-x86-64/tavrodvxjni.dll win32-x86-64/tavroos.dll)
+binaries=(stelvo.exe "${x86[@]}" "${x64[@]}")
 members() { unzip -Z1 "dist/$1.zip" | sort | tr '\n' ' '; }
-[ "$(members "$name")" = "$(printf "$name/%s " README.txt SHA256SUMS stelvo.example.ini "${binaries[@]}")" ] ||
+listed() { printf "%s\n" "$@" | sort | tr '\n' ' '; }
+[ "$(members "$name")" = "$(listed "${binaries[@]/#/$name/}" "$name/"{README.txt,SHA256SUMS,stelvo.example.ini})" ] ||
   fail "$name.zip holds: $(members "$name")"
-[ "$(members "$name-symbols")" = "$(printf "$name-symbols/%s.debug " "${binaries[@]}")" ] ||
+[ "$(members "$name-symbols")" = "$(listed "${binaries[@]/#/$name-symbols/}" | sed 's/ /.debug /g')" ] ||
   fail "$name-symbols.zip holds: $(members "$name-symbols")"
 unzip -q "dist/$name.zip" && unzip -q "dist/$name-symbols.zip"
 (cd "$name" && sha256sum --quiet -c SHA256SUMS) || fail "checksums"
@@ -47,19 +56,20 @@ signed_part() {  # FILE LENGTH OUT
 }
 crc32() { gzip -c "$1" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' '; }
 
-mkdir tested
-for built in "$stelvo" "$tavrodvxjni" "$tavroos"; do
-  file=$(basename "$built")
+mkdir -p tested/win32-x86 tested/win32-x86-64
+# Each shipped file, the tested binary it was made from, and that tree's binutils.
+while read -r -u 3 file built tree_objdump tree_objcopy; do
   shipped="$name/$file"
   symbols="$name-symbols/$file.debug"
-  debug=$("$objdump" -h "$shipped" | awk '$2 ~ /^\.(debug|zdebug)/ {print $2}' | tr '\n' ' ')
+  debug=$("$tree_objdump" -h "$shipped" | awk '$2 ~ /^\.(debug|zdebug)/ {print $2}' | tr '\n' ' ')
   [ -z "$debug" ] || fail "$file carries debug sections: $debug"
   # .gnu_debuglink: the file name, NUL-padded to 4 bytes, then its CRC-32.
-  "$objcopy" --dump-section .gnu_debuglink=link "$shipped" scratch || fail "$file has no debug link"
-  [ "$(head -c -4 link | tr -d '\0')" = "$file.debug" ] || fail "$file links to $(head -c -4 link | tr -d '\0')"
+  "$tree_objcopy" --dump-section .gnu_debuglink=link "$shipped" scratch || fail "$file has no debug link"
+  [ "$(head -c -4 link | tr -d '\0')" = "$(basename "$file").debug" ] ||
+    fail "$file links to $(head -c -4 link | tr -d '\0')"
   [ "$(tail -c 4 link | od -An -tx4 | tr -d ' ')" = "$(crc32 "$symbols")" ] || fail "$file: debug link CRC"
 
-  bash "$src/release/split-symbols.sh" "$objcopy" "$built" tested tested
+  bash "$src/release/split-symbols.sh" "$tree_objcopy" "$built" "tested/$(dirname "$file")" "tested/$(dirname "$file")"
   cmp "$symbols" "tested/$file.debug" || fail "$file.debug is not the tested binary's"
   signed_part "$shipped" "$(stat -c %s "tested/$file")" shipped-part
   signed_part "tested/$file" "$(stat -c %s "tested/$file")" tested-part
@@ -68,14 +78,23 @@ for built in "$stelvo" "$tavrodvxjni" "$tavroos"; do
   osslsigncode verify -CAfile cert.pem -in "$shipped" > verify.log 2>&1 || { cat verify.log; fail "$file signature"; }
   # One byte changed in the code after signing.
   cp "$shipped" changed
-  at=$(( 0x$("$objdump" -h changed | awk '$2 == ".text" {print $6}') + 100 ))
+  at=$(( 0x$("$tree_objdump" -h changed | awk '$2 == ".text" {print $6}') + 100 ))
   byte=$(od -An -tu1 -j "$at" -N 1 changed | tr -d ' ')
   printf "\\$(printf %03o $(( (byte + 1) % 256 )))" | dd of=changed bs=1 seek="$at" conv=notrunc status=none
   ! osslsigncode verify -CAfile cert.pem -in changed > verify.log 2>&1 || fail "$file verifies after a change"
-done
+done 3<<SHIPPED
+stelvo.exe $stelvo $objdump $objcopy
+win32-x86/tavrodvxjni.dll $tavrodvxjni $objdump $objcopy
+win32-x86/tavroos.dll $tavroos $objdump $objcopy
+win32-x86-64/tavrodvxjni.dll $tavrodvxjni64 $objdump64 $objcopy64
+win32-x86-64/tavroos.dll $tavroos64 $objdump64 $objcopy64
+SHIPPED
 echo "ok   $name.zip and its symbols: the tested binaries stripped and signed, debug links and checksums hold"
 
-bash "$src/checks/check-hardening.sh" "$objdump" "${binaries[@]/#/$name/}"
-"$wine_run" "$version_test" "$version" "${binaries[@]/#/$work/$name/}" > wine.log 2>&1 ||
-  { cat wine.log; fail "the signed binaries under Wine"; }
+bash "$src/checks/check-hardening.sh" "$objdump" "$name/stelvo.exe" "${x86[@]/#/$name/}"
+bash "$src/checks/check-hardening.sh" "$objdump64" "${x64[@]/#/$name/}"
+"$wine_run" "$version_test" "$version" "$work/$name/stelvo.exe" "${x86[@]/#/$work/$name/}" > wine.log 2>&1 ||
+  { cat wine.log; fail "the signed 32-bit binaries under Wine"; }
+"$wine_run64" "$version_test64" "$version" "${x64[@]/#/$work/$name/}" > wine.log 2>&1 ||
+  { cat wine.log; fail "the signed 64-bit binaries under Wine"; }
 echo "ok   the signed binaries load under Wine and carry their version resources"

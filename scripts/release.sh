@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the three deliverables for Windows and writes two archives:
-#   dist/mirravon-native-<version>-win32.zip: stelvo.exe, tavrodvxjni.dll and
-#     tavroos.dll (stripped; signed when a certificate is given),
-#     stelvo.example.ini, README.txt (the user part of README.md), SHA256SUMS;
+# Builds the deliverables for Windows, the two JNI libraries for a 32-bit and for
+# a 64-bit Java VM, and writes two archives:
+#   dist/mirravon-native-<version>-win32.zip: stelvo.exe, win32-x86/ and
+#     win32-x86-64/ each with tavrodvxjni.dll and tavroos.dll (all stripped;
+#     signed when a certificate is given), stelvo.example.ini, README.txt (the
+#     user part of README.md), SHA256SUMS;
 #   dist/mirravon-native-<version>-win32-symbols.zip: <binary>.debug for each
-#     binary, the file its debug link names.
+#     binary, in the same folders, the file its debug link names.
 # Authenticode signing (SHA-256, with osslsigncode) when these are set:
 #   MIRRAVON_SIGNING_PKCS12          the PKCS#12 file: code-signing certificate, its chain and key
 #   MIRRAVON_SIGNING_PASSWORD        its password
@@ -25,17 +27,28 @@ fi
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target stelvo tavrodvxjni tavroos
+cmake --preset windows64 >/dev/null
+cmake --build --preset windows64 -j "$(nproc)" --target tavrodvxjni tavroos
+. build/windows64/programs.sh
+objcopy64=$objcopy tavrodvxjni64=$tavrodvxjni tavroos64=$tavroos
 . build/windows/programs.sh
 
 version=$(head -n 1 VERSION)
 name="mirravon-native-$version-win32"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/$name" "$stage/$name-symbols"
-binaries=(stelvo.exe tavrodvxjni.dll tavroos.dll)
-for binary in "$stelvo" "$tavrodvxjni" "$tavroos"; do
-  bash release/split-symbols.sh "$objcopy" "$binary" "$stage/$name" "$stage/$name-symbols"
-done
+# The folders Java projects name their DLLs by, one per VM architecture.
+binaries=(stelvo.exe win32-x86/tavrodvxjni.dll win32-x86/tavroos.dll
+          win32-x86-64/tavrodvxjni.dll win32-x86-64/tavroos.dll)
+for folder in "" /win32-x86 /win32-x86-64; do mkdir "$stage/$name$folder" "$stage/$name-symbols$folder"; done
+split() {  # OBJCOPY BINARY FOLDER
+  bash release/split-symbols.sh "$1" "$2" "$stage/$name$3" "$stage/$name-symbols$3"
+}
+split "$objcopy" "$stelvo" ""
+split "$objcopy" "$tavrodvxjni" /win32-x86
+split "$objcopy" "$tavroos" /win32-x86
+split "$objcopy64" "$tavrodvxjni64" /win32-x86-64
+split "$objcopy64" "$tavroos64" /win32-x86-64
 
 if [ -n "$certificate" ]; then
   timestamp=()

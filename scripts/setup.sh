@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # 64-bit stand-ins for the WOW64 test pass
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the x64 JNI libraries, 64-bit stand-ins
   openjdk-17-jdk-headless
   googletest
   clang libclang-rt-14-dev

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine and runs every test: the Windows build under Wine (in a
-# 32-bit and in a 64-bit prefix), the native host build, and the fuzz targets
-# for a bounded time.
+# Sets up the machine and runs every test: the 32-bit Windows build under Wine
+# (in a 32-bit and in a 64-bit prefix), the 64-bit Windows build (the JNI
+# libraries for an x64 Java VM) in the 64-bit prefix, the native host build, and
+# the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -19,6 +20,16 @@ for arch in win32 win64; do
   MIRRAVON_WINEARCH=$arch ctest --preset windows -j "$jobs" --timeout 1800 --no-tests=error
   echo "-- $arch pass: $((SECONDS - pass_start)) s"
 done
+
+echo "== Windows (x86_64) build: the JNI libraries for a 64-bit Java VM"
+cmake --preset windows64 >/dev/null
+build_start=$SECONDS
+cmake --build --preset windows64 -j "$jobs"
+echo "-- x64 build: $((SECONDS - build_start)) s"
+echo "== Windows x64 tests under Wine, win64 prefix"
+pass_start=$SECONDS
+ctest --preset windows64 -j "$jobs" --timeout 1800 --no-tests=error
+echo "-- x64 pass: $((SECONDS - pass_start)) s"
 
 echo "== Release: reproducible archives, stripped and signed binaries, hardening"
 bash checks/check-reproducible.sh "$PWD"

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <mirravon/registry.h>
 #include <mirravon_test/caller.h>
+#include <mirravon_test/to_utf8.h>
 #include <mirravon_test/win32_test_support.h>
 #include <mirravon_test/wine_paths.h>
 
@@ -24,6 +25,8 @@ inline std::string fullHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_K
 inline std::string lackingHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_LACKING_DIR); }
 // A directory without any "kvxsys.dll".
 inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_EMPTY_DIR); }
+// The stand-in automation server built for the other architecture.
+inline std::string otherArchitectureServerPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER_OTHER); }
 // A tool home whose complete "kvxsys.dll" is of the other architecture.
 inline std::string otherArchitectureHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_OTHER_DIR); }
 // The tool's main program as the machine has it: on a 64-bit Windows one of the
@@ -72,6 +75,18 @@ public:
         ASSERT_EQ(reg(), S_OK);
     }
     void unregisterServer() { exportOf<HRESULT(__stdcall*)()>(m_module, "DllUnregisterServer")(); }
+    // The class registered with `path` as its in-process server instead of this one.
+    void registerInprocServerAt(const std::string& path, mirravon_test::Caller where = {}) {
+        const mirravon_test::CallerTrace trace(where);
+        CLSID clsid = {};
+        ASSERT_EQ(CLSIDFromProgID(L"Dvxcomsvr.DrovixComServer", &clsid), S_OK);
+        wchar_t text[64] = {};
+        StringFromGUID2(clsid, text, 64);
+        const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + text + L"\\InprocServer32";
+        ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, mirravon_test::toUtf8(key).c_str(), nullptr, REG_SZ, path.c_str(),
+                                  static_cast<DWORD>(path.size() + 1)),
+                  ERROR_SUCCESS);
+    }
 
     void failCreation(bool fail) { exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail); }
     void forgetMethod(const wchar_t* method) {

@@ -140,6 +140,21 @@ TEST_F(Automation, UnresolvableProgIdRaisesCode3) {
     EXPECT_TRUE(client.created());
 }
 
+// An in-process server of the other architecture cannot be loaded into this
+// process: the object cannot be made, code 3 as for any failed creation.
+// (A 32-bit Windows has no 64-bit server at all; there Wine starts a DLL host
+// for it that never ends.)
+TEST_F(Automation, InProcessServerOfTheOtherArchitectureRaisesCode3) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+    server.registerInprocServerAt(otherArchitectureServerPath());
+    CDrovixAutomation client;
+    ToolFailure failure = failureOf([&] { client.Create(); });
+    server.registerServer();
+    expectFailure(failure, 3, {"Dvxcomsvr.DrovixComServer"});
+    EXPECT_FALSE(client.created());
+    EXPECT_TRUE(server.takeJournal().empty());
+}
+
 TEST_F(Automation, UnknownMethodRaisesCode4BeforeAnythingIsInvoked) {
     CDrovixAutomation client;
     server.forgetMethod(L"OpenScript");
