@@ -52,7 +52,11 @@ signed_part() {  # FILE LENGTH OUT
   local pe
   pe=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
   dd if=/dev/zero of="$3" bs=1 seek=$((pe + 88)) count=4 conv=notrunc status=none
-  dd if=/dev/zero of="$3" bs=1 seek=$((pe + 152)) count=8 conv=notrunc status=none
+  # The security directory is data directory 4, whose place depends on the
+  # optional header's kind: PE32 (0x10b) or the 16 bytes longer PE32+ (0x20b).
+  local security=152
+  [ "$(od -An -tu2 -j $((pe + 24)) -N 2 "$1" | tr -d ' ')" = $((0x20b)) ] && security=168
+  dd if=/dev/zero of="$3" bs=1 seek=$((pe + security)) count=8 conv=notrunc status=none
 }
 crc32() { gzip -c "$1" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' '; }
 
