@@ -25,6 +25,10 @@ inline std::string fullHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_K
 inline std::string lackingHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_LACKING_DIR); }
 // A directory without any "kvxsys.dll".
 inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_EMPTY_DIR); }
+// The stand-in automation server as a local server program of the other architecture.
+inline std::string otherArchitectureLocalServerPath() {
+    return mirravon_test::toWindowsPath(TOOLBRIDGE_LOCAL_SERVER_OTHER);
+}
 // The stand-in automation server built for the other architecture.
 inline std::string otherArchitectureServerPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER_OTHER); }
 // A tool home whose complete "kvxsys.dll" is of the other architecture.
@@ -77,15 +81,12 @@ public:
     void unregisterServer() { exportOf<HRESULT(__stdcall*)()>(m_module, "DllUnregisterServer")(); }
     // The class registered with `path` as its in-process server instead of this one.
     void registerInprocServerAt(const std::string& path, mirravon_test::Caller where = {}) {
-        const mirravon_test::CallerTrace trace(where);
-        CLSID clsid = {};
-        ASSERT_EQ(CLSIDFromProgID(L"Dvxcomsvr.DrovixComServer", &clsid), S_OK);
-        wchar_t text[64] = {};
-        StringFromGUID2(clsid, text, 64);
-        const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + text + L"\\InprocServer32";
-        ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, mirravon_test::toUtf8(key).c_str(), nullptr, REG_SZ, path.c_str(),
-                                  static_cast<DWORD>(path.size() + 1)),
-                  ERROR_SUCCESS);
+        setServerKey("InprocServer32", path, where);
+    }
+    // The class registered with the program `path` as its local server only.
+    void registerLocalServerAt(const std::string& path, mirravon_test::Caller where = {}) {
+        setServerKey("LocalServer32", "\"" + path + "\"", where);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (classKey() + "\\InprocServer32").c_str());
     }
 
     void failCreation(bool fail) { exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail); }
@@ -113,6 +114,22 @@ public:
     }
 
 private:
+    static std::string classKey() {
+        CLSID clsid = {};
+        if (CLSIDFromProgID(L"Dvxcomsvr.DrovixComServer", &clsid) != S_OK) return {};
+        wchar_t text[64] = {};
+        StringFromGUID2(clsid, text, 64);
+        return "Software\\Classes\\CLSID\\" + mirravon_test::toUtf8(text);
+    }
+    static void setServerKey(const char* kind, const std::string& value, mirravon_test::Caller where) {
+        const mirravon_test::CallerTrace trace(where);
+        const std::string key = classKey();
+        ASSERT_FALSE(key.empty()) << "the ProgID is not registered";
+        ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + "\\" + kind).c_str(), nullptr, REG_SZ, value.c_str(),
+                                  static_cast<DWORD>(value.size() + 1)),
+                  ERROR_SUCCESS);
+    }
+
     HMODULE m_module = nullptr;
 };
 

@@ -155,6 +155,23 @@ TEST_F(Automation, InProcessServerOfTheOtherArchitectureRaisesCode3) {
     EXPECT_TRUE(server.takeJournal().empty());
 }
 
+// A local server of the other architecture serves the calls: they cross from
+// one kind of process to the other. The server program ends once the object
+// it made is released.
+TEST_F(Automation, LocalServerOfTheOtherArchitectureServesTheCalls) {
+    MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+    server.registerLocalServerAt(otherArchitectureLocalServerPath());
+    {
+        CDrovixAutomation client;
+        EXPECT_EQ(client.Logoff(), S_OK);
+        EXPECT_TRUE(client.created());
+        EXPECT_EQ(client.OpenScript("Main"), S_OK);
+    }
+    server.unregisterServer();
+    server.registerServer();
+    EXPECT_TRUE(server.takeJournal().empty()) << "the in-process server was used";
+}
+
 TEST_F(Automation, UnknownMethodRaisesCode4BeforeAnythingIsInvoked) {
     CDrovixAutomation client;
     server.forgetMethod(L"OpenScript");
