@@ -1,7 +1,7 @@
 // The three command-line builders over settings made from the input: the
 // vectors and the "/v" element stay within their limits.
 #include "fuzz_platform.h"
-#include "stelvo/command_lines.h"
+#include "stelvo/program_command_lines.h"
 
 #include <vector>
 

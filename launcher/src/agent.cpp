@@ -1,6 +1,6 @@
 #include "stelvo/agent.h"
 
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 #include "stelvo/property_table.h"
 
 #include <climits>

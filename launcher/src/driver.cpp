@@ -1,10 +1,10 @@
 #include "stelvo/driver.h"
 
 #include "stelvo/agent.h"
-#include "stelvo/command_line.h"
-#include "stelvo/command_lines.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
+#include "stelvo/program_command_lines.h"
 
 #include <string>
 

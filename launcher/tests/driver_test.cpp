@@ -4,7 +4,7 @@
 #include "mirravon_test/wine_paths.h"
 #include "stelvo/driver.h"
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 #include <gtest/gtest.h>
 

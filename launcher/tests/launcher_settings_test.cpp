@@ -1,6 +1,6 @@
 // The settings file's grammar, the command line's states and the resolution of the run state.
 #include "fake_platform.h"
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/launcher_settings.h"
 #include "stelvo/property_table.h"
 #include "stelvo/text_lines.h"

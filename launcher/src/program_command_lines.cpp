@@ -1,6 +1,6 @@
-#include "stelvo/command_lines.h"
+#include "stelvo/program_command_lines.h"
 
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 namespace stelvo {
 namespace {

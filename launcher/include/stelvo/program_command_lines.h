@@ -1,5 +1,6 @@
-// The installer's and the agent's command lines. Every element is built already
-// quoted as the target program must see it; the process start only joins them.
+// The command lines the launcher builds for the programs it runs, the installer
+// and the agent. Every element is built already quoted as the target program
+// must see it; the process start only joins them.
 #pragma once
 
 #include "stelvo/launcher_settings.h"

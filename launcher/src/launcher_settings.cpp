@@ -1,7 +1,7 @@
 #include "stelvo/launcher_settings.h"
 
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 #include "stelvo/text_lines.h"
 
 namespace stelvo {

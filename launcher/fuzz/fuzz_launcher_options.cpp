@@ -2,7 +2,7 @@
 // resolution. The same bytes are also the string-table block that a help
 // option's usage box is drawn from, and each of its slots is walked.
 #include "fuzz_platform.h"
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/launcher_settings.h"
 #include "stelvo/messages.h"
 

@@ -1,4 +1,4 @@
-// The launcher's command line: options, their values and the two collecting
+// The launcher's own command line: options, their values and the two collecting
 // states for the installer's and the agent's extra arguments.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 
 #include "stelvo/messages.h"
 
