@@ -26,7 +26,7 @@ int toNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
-void readRegistryInto(LauncherSettings& s, Platform& platform, RegistryRoot root, const std::string& key,
+void readRegistryInto(LogFile& log, Platform& platform, RegistryRoot root, const std::string& key,
                       const char* name, ReferenceText& out, const char* field) {
     std::string data;
     const RegistryRead read = platform.readRegistryValue(root, key, name, data);
@@ -36,7 +36,7 @@ void readRegistryInto(LauncherSettings& s, Platform& platform, RegistryRoot root
     out.assign(registryValueText(data));
     // A value whose text does not start at once with its terminator was refused for its size.
     if (out.empty() && !data.empty() && data[0] != '\0')
-        logRefusal(s, field, "the registry value \"" + std::string(name) + "\" needs more than " +
+        logRefusal(log, field, "the registry value \"" + std::string(name) + "\" needs more than " +
                        std::to_string(kRegistryValueRoom) + " bytes");
 }
 
@@ -85,31 +85,31 @@ bool isAgentAcceptable(const LauncherSettings& s) {
     return !s.refVersion.empty() && compareVersions(s.refVersion.str(), s.iniManagerVersion.str()) >= 0;
 }
 
-void discoverAgent(LauncherSettings& s, Platform& platform) {
-    logLine(s, "\nGet Installed Agent Info\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
-    logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
-    if (isLogging(s)) logLine(s, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
-    logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
+void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
+    logLine(log, "\nGet Installed Agent Info\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    logLine(log, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
+    if (isLogging(log)) logLine(log, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
+    logLine(log, "isUserAdmin: (%d)\n", s.isUserAdmin);
 
     if (!s.iniManagerLocationKey.empty()) {
         const RegistryRoot root = s.isUserAdmin == 1 ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
-        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation, "refLocation");
-        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion, "refVersion");
-        logLine(s, "Get current agent location from Registry: \n");
-        logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+        readRegistryInto(log, platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation, "refLocation");
+        readRegistryInto(log, platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion, "refVersion");
+        logLine(log, "Get current agent location from Registry: \n");
+        logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     } else if (!s.iniManagerLocationFile.empty()) {
         // An expanded path that does not fit its field is refused: no file is read.
         Text refFile;
         if (!refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str())))
-            logRefusal(s, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
+            logRefusal(log, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
         if (!refFile.empty()) {
             readProperty(platform, refFile.str(), "location", s.refLocation);
             readProperty(platform, refFile.str(), "version", s.refVersion);
         }
-        logLine(s, "Get current agent location from Reference File: \n");
-        logLine(s, "refFile: (%s)\n", refFile.c_str());
+        logLine(log, "Get current agent location from Reference File: \n");
+        logLine(log, "refFile: (%s)\n", refFile.c_str());
     }
 }
 

@@ -79,37 +79,38 @@ protected:
     void SetUp() override {
         s.iniManagerLocationKey.assign("Software\\Q");
         s.isDebug = 1;
-        s.log.openInMemory();
+        log.openInMemory();
     }
     FakePlatform p;
     LauncherSettings s;
+    LogFile log;
 };
 
 TEST_F(Discovery, RegistryHiveFollowsTheAdministratorFlag) {
     p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
     s.isUserAdmin = 1;
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_TRUE(s.refVersion.empty());
     s.isUserAdmin = 0;
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_EQ(s.refLocation.str(), "C:\\Q");
     EXPECT_EQ(s.refVersion.str(), "7.0");
 }
 
 TEST_F(Discovery, UnopenableSourceKeepsEarlierValuesAbsentValueEmptiesThem) {
     p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     p.registry.clear();
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_EQ(s.refVersion.str(), "7.0");
     p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}};
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_EQ(s.refLocation.str(), "C:\\Q");
     EXPECT_TRUE(s.refVersion.empty());
     p.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"version", std::string(255, '9')}};
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_TRUE(s.refVersion.empty());
-    EXPECT_NE(s.log.memory().find("refVersion refused: the registry value \"version\" needs more than 255 bytes\n"),
+    EXPECT_NE(log.memory().find("refVersion refused: the registry value \"version\" needs more than 255 bytes\n"),
               std::string::npos);
 }
 
@@ -117,9 +118,9 @@ TEST_F(Discovery, RegistryWinsOverTheReferenceFileAndTheLogSaysSo) {
     s.iniManagerLocationFile.assign("<APPDATA>\\q.properties");
     p.files["C:\\users\\u\\AppData\\Roaming\\q.properties"] = "version=9\nlocation=F\n";
     p.admin = true;
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_TRUE(s.refVersion.empty());
-    EXPECT_EQ(s.log.memory(),
+    EXPECT_EQ(log.memory(),
               "\nGet Installed Agent Info\n======================================================\n"
               "iniManagerLocationKey: (Software\\Q)\niniManagerLocationFile: (<APPDATA>\\q.properties)\n"
               "isAdmin(): (1)\nisUserAdmin: (0)\nGet current agent location from Registry: \n"
@@ -130,18 +131,18 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
     s.iniManagerLocationKey.clear();
     s.iniManagerLocationFile.assign("<APPDATA>\\q.properties");
     p.files["C:\\users\\u\\AppData\\Roaming\\q.properties"] = "version=9\nlocation=F\n";
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_EQ(s.refVersion.str(), "9");
     EXPECT_EQ(s.refLocation.str(), "F");
-    EXPECT_NE(s.log.memory().find("Get current agent location from Reference File: \n"
+    EXPECT_NE(log.memory().find("Get current agent location from Reference File: \n"
                                   "refFile: (C:\\users\\u\\AppData\\Roaming\\q.properties)\n"),
               std::string::npos);
     s.isUserAdmin = 1;  // the common folder holds no file: the values stay
-    discoverAgent(s, p);
+    discoverAgent(s, log, p);
     EXPECT_EQ(s.refVersion.str(), "9");
     s.iniManagerLocationFile.assign("<APPDATA>\\" + std::string(245, 'r'));  // 260 characters once expanded
-    discoverAgent(s, p);
-    EXPECT_NE(s.log.memory().find("refFile refused: longer than 255 characters\nGet current agent location from "
+    discoverAgent(s, log, p);
+    EXPECT_NE(log.memory().find("refFile refused: longer than 255 characters\nGet current agent location from "
                                   "Reference File: \nrefFile: ()\n"),
               std::string::npos);
 }
