@@ -21,8 +21,8 @@ public:
         path = "C:\\folder";
         return true;
     }
-    stelvo::RegistryRead readRegistryValue(stelvo::RegistryRoot, const std::string&, const std::string&,
-                                           std::string&) override {
+    stelvo::RegistryRead readRegistryValue(stelvo::RegistryRoot, stelvo::RegistryView, const std::string&,
+                                           const std::string&, std::string&) override {
         return stelvo::RegistryRead::KeyNotOpened;
     }
     stelvo::FileKind fileKind(const std::string&) override { return stelvo::FileKind::Missing; }

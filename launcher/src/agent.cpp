@@ -26,13 +26,54 @@ int toNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
-void readRegistryInto(LogFile& log, Platform& platform, RegistryRoot root, const std::string& key,
-                      const char* name, ReferenceText& out, const char* field) {
+// One value of the agent's key as the platform answered for it.
+struct RegistryAnswer {
+    RegistryRead read = RegistryRead::KeyNotOpened;
     std::string data;
-    const RegistryRead read = platform.readRegistryValue(root, key, name, data);
-    if (read == RegistryRead::KeyNotOpened) return;
+};
+
+// The agent key's two values, both read in one view.
+struct AgentKey {
+    RegistryAnswer location;
+    RegistryAnswer version;
+
+    bool opened() const {
+        return location.read != RegistryRead::KeyNotOpened || version.read != RegistryRead::KeyNotOpened;
+    }
+    bool holdsAny() const { return location.read == RegistryRead::Read || version.read == RegistryRead::Read; }
+};
+
+AgentKey readAgentKey(Platform& platform, RegistryRoot root, RegistryView view, const std::string& key) {
+    AgentKey read;
+    read.location.read = platform.readRegistryValue(root, view, key, "location", read.location.data);
+    read.version.read = platform.readRegistryValue(root, view, key, "version", read.version.data);
+    return read;
+}
+
+// Location and version must describe one installation, so one view answers
+// for both: a view chosen per value could pair an old agent's folder with a
+// newer agent's version, start the old agent as the newer one and skip the
+// install. A 64-bit agent registers itself in the machine's other view, asked
+// only when the default view's key is absent or holds neither value; a value
+// that is there settles the view even when its size refuses it.
+// HKCU\Software is one key for both views.
+AgentKey findAgentKey(Platform& platform, RegistryRoot root, const std::string& key) {
+    AgentKey inDefault = readAgentKey(platform, root, RegistryView::Default, key);
+    if (root != RegistryRoot::LocalMachine || inDefault.holdsAny()) return inDefault;
+    AgentKey inOther = readAgentKey(platform, root, RegistryView::Other, key);
+    // Neither view holds a value: an opened default key reports both absent.
+    if (inOther.holdsAny() || !inDefault.opened()) return inOther;
+    return inDefault;
+}
+
+// A key that could not be opened leaves the field as it was; an opened key
+// without the value empties it.
+void takeRegistryValue(LogFile& log, const RegistryAnswer& answer, const char* name, ReferenceText& out,
+                       const char* field) {
+    if (answer.read == RegistryRead::KeyNotOpened) return;
     out.clear();
-    if (read != RegistryRead::Read) return;
+    if (answer.read != RegistryRead::Read) return;
+    const std::string& data = answer.data;
     out.assign(registryValueText(data));
     // A value whose text does not start at once with its terminator was refused for its size.
     if (out.empty() && !data.empty() && data[0] != '\0')
@@ -95,8 +136,9 @@ void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
 
     if (!s.iniManagerLocationKey.empty()) {
         const RegistryRoot root = s.isUserAdmin == 1 ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
-        readRegistryInto(log, platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation, "refLocation");
-        readRegistryInto(log, platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion, "refVersion");
+        const AgentKey agent = findAgentKey(platform, root, s.iniManagerLocationKey.str());
+        takeRegistryValue(log, agent.location, "location", s.refLocation, "refLocation");
+        takeRegistryValue(log, agent.version, "version", s.refVersion, "refVersion");
         logLine(log, "Get current agent location from Registry: \n");
         logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     } else if (!s.iniManagerLocationFile.empty()) {

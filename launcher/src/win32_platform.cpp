@@ -61,15 +61,13 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
     return true;
 }
 
-RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                              std::string& data) {
+RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                              const std::string& name, std::string& data) {
     mirravon::RegistryKey opened;
-    // A 64-bit agent registers itself in the machine's 64-bit view, looked in
-    // when the value is not in the default one. HKCU\Software is one key for
-    // both views.
-    const LONG status = root == RegistryRoot::LocalMachine
-                            ? opened.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ, name.c_str())
-                            : opened.Open(HKEY_CURRENT_USER, key.c_str(), KEY_READ);
+    // A 32-bit program's other view is the 64-bit one.
+    const LONG status =
+        opened.Open(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), KEY_READ,
+                    view == RegistryView::Other ? mirravon::RegistryView::Bits64 : mirravon::RegistryView::Default);
     if (status != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
     std::vector<BYTE> bytes;
     if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)

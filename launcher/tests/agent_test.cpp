@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 using namespace stelvo;
 using stelvo_test::FakePlatform;
 
@@ -145,6 +148,46 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
     EXPECT_NE(log.memory().find("refFile refused: longer than 255 characters\nGet current agent location from "
                                   "Reference File: \nrefFile: ()\n"),
               std::string::npos);
+}
+
+// The machine's key is read in one view for both values: the default view's
+// when it holds either, else the other view's (where a 64-bit agent writes).
+TEST_F(Discovery, LocationAndVersionComeFromOneViewOfTheKey) {
+    using Values = std::map<std::string, std::string>;
+    const Values oldAgent{{"location", "C:\\Old"}};
+    const Values newAgent{{"location", "C:\\New"}, {"version", "9.9"}};
+    const Values none;
+    struct Case {
+        const char* name;
+        RegistryRoot root;
+        const Values* inDefault;  // null: the key is absent from the view
+        const Values* inOther;
+        const char* location;
+        const char* version;
+    };
+    const Values tooLong{{"version", std::string(255, '9')}};
+    const Case cases[] = {
+        {"default view holds one value", RegistryRoot::LocalMachine, &oldAgent, &newAgent, "C:\\Old", ""},
+        {"default view lacks the key", RegistryRoot::LocalMachine, nullptr, &newAgent, "C:\\New", "9.9"},
+        {"default view's key holds neither", RegistryRoot::LocalMachine, &none, &newAgent, "C:\\New", "9.9"},
+        {"a refused value settles the view", RegistryRoot::LocalMachine, &tooLong, &newAgent, "", ""},
+        {"opened keys without values empty the fields", RegistryRoot::LocalMachine, &none, nullptr, "", ""},
+        {"only the other view's key, empty", RegistryRoot::LocalMachine, nullptr, &none, "", ""},
+        {"no key in either view keeps the fields", RegistryRoot::LocalMachine, nullptr, nullptr, "before", "0.1"},
+        {"the user's hive has the default view only", RegistryRoot::CurrentUser, nullptr, &newAgent, "before", "0.1"},
+    };
+    for (const Case& c : cases) {
+        p.registry.clear();
+        p.otherView.clear();
+        if (c.inDefault) p.registry[{c.root, "Software\\Q"}] = *c.inDefault;
+        if (c.inOther) p.otherView[{c.root, "Software\\Q"}] = *c.inOther;
+        s.isUserAdmin = c.root == RegistryRoot::LocalMachine ? 1 : 0;
+        s.refLocation.assign("before");
+        s.refVersion.assign("0.1");
+        discoverAgent(s, log, p);
+        EXPECT_EQ(s.refLocation.str(), c.location) << c.name;
+        EXPECT_EQ(s.refVersion.str(), c.version) << c.name;
+    }
 }
 
 TEST(RegistryValue, TextEndsAtItsTerminatorAndMustFit255BytesWithIt) {

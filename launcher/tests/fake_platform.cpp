@@ -42,10 +42,11 @@ bool FakePlatform::folderPath(int csidl, std::string& path) {
     return true;
 }
 
-RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                             std::string& data) {
-    auto it = registry.find({root, key});
-    if (it == registry.end()) return RegistryRead::KeyNotOpened;
+RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                             const std::string& name, std::string& data) {
+    const Registry& inView = view == RegistryView::Default ? registry : otherView;
+    auto it = inView.find({root, key});
+    if (it == inView.end()) return RegistryRead::KeyNotOpened;
     auto value = it->second.find(name);
     if (value == it->second.end()) return RegistryRead::ValueAbsent;
     data = value->second;

@@ -3,6 +3,7 @@
 // command lines, and a watcher that reads and closes the launcher's boxes.
 #include "box_watcher.h"
 #include "example_run_log.h"
+#include "mirravon/ansi_text.h"
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
 #include "mirravon_test/child_process.h"
@@ -55,6 +56,9 @@ std::vector<std::string> readLines(const std::string& path) {
     }
     return lines;
 }
+
+// An ANSI path as the UTF-16 text a registry value holds.
+std::wstring wide(const std::string& ansi) { return mirravon::WideFromAnsi(ansi.data(), ansi.size()).value_or(L""); }
 
 // Places a stand-in program at `path` with its script beside it.
 void placeStandin(const std::string& path, const std::string& script, Caller where = {}) {
@@ -195,6 +199,33 @@ TEST(EndToEnd, MsiInstallThenAgentRestartsThenSecondRunSkipsTheInstall) {
 TEST(EndToEnd, X64PackageInstallsA64BitAgentThatTheSecondRunFinds) {
     MIRRAVON_SKIP_UNLESS_WOW64();
     expectInstallThenSecondRunSkipsIt(g_msi64, agentFolderIn("ProgramW6432"), mirravon::RegistryView::Bits64);
+}
+
+// An old agent's folder alone in the default (32-bit) view and a newer agent in
+// the 64-bit view: the default view's key answers for both values, so the old
+// agent is not taken for the newer one; without that key the 64-bit view
+// answers for both.
+TEST(EndToEnd, AgentKeyIsReadInOneViewForBothValues) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    const wchar_t* const path = L"Software\\Mirravon Tests\\stelvo-views";
+    const mirravon_test::ScratchKey inDefault(HKEY_LOCAL_MACHINE, path);
+    const mirravon_test::ScratchKey in64(HKEY_LOCAL_MACHINE, path, mirravon::RegistryView::Bits64);
+    Image image(L"views", "[MANAGER]\nLOCATION_KEY=" + toUtf8(path) +
+                              "\nVERSION=9.9\nLAUNCHER=agent.exe\n[COMMON]\nISADMIN=true\n");
+    for (const char* folder : {"old", "new"})
+        placeStandin(image.dir + folder + "\\agent.exe", "record=" + image.dir + folder + ".record\ncode=4\n");
+    inDefault.setString(L"location", wide(image.dir + "old"));
+    in64.setString(L"location", wide(image.dir + "new"));
+    in64.setString(L"version", L"9.9");
+
+    const Outcome old = image.run("-wait");
+    EXPECT_EQ(old.exitCode, 1u);
+    expectBox(old, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+    EXPECT_TRUE(readLines(image.dir + "old.record").empty());
+
+    inDefault.remove();
+    EXPECT_EQ(image.run("-wait").exitCode, 4u);
+    EXPECT_EQ(readLines(image.dir + "new.record").size(), 1u);
 }
 
 // A setup program gets "/S" and one "/v" element; it writes the reference file
