@@ -27,7 +27,7 @@ public:
     }
     stelvo::FileKind fileKind(const std::string&) override { return stelvo::FileKind::Missing; }
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string&) override { return nullptr; }
-    bool ownProgramPath(std::string&) override { return false; }
+    stelvo::OwnPath ownProgramPath(std::string&) override { return stelvo::OwnPath::NoAnswer; }
     bool currentDirectory(std::string& dir) override {
         dir = "C:\\cwd";
         return true;

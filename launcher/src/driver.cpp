@@ -130,9 +130,16 @@ int startAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
 void findLauncherLocation(LauncherSettings& s, LogFile& log, Platform& platform, const char* programName) {
     // The system's answer first: searching for the program name would find a
     // same-named program in the current folder or on PATH, and read the
-    // settings file beside it, which names the installer to run.
+    // settings file beside it, which names the installer to run. An answer
+    // that cannot be used is not replaced by the search either, which could
+    // only find this same file or such another program: the fields stay empty.
     std::string path;
-    if (!platform.ownProgramPath(path) || path.size() > Text::kWidth) {
+    const OwnPath own = platform.ownProgramPath(path);
+    if (own == OwnPath::Unusable) {
+        logRefusal(log, "launcherFullPath", "the system's path was cut or is not exactly in the ANSI code page");
+        return;
+    }
+    if (own == OwnPath::NoAnswer) {
         const std::string name = programName ? programName : "";
         path = findProgram(platform, name);
         if (path.empty()) path = findProgram(platform, name + ".exe");

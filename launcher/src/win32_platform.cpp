@@ -92,16 +92,17 @@ std::unique_ptr<ChunkReader> Win32Platform::openFile(const std::string& path) {
     return std::make_unique<Win32FileReader>(std::move(file));
 }
 
-bool Win32Platform::ownProgramPath(std::string& path) {
+OwnPath Win32Platform::ownProgramPath(std::string& path) {
     std::wstring wide(kLongestPath, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
-    // 0: no answer; the whole room: the path was cut.
-    if (length == 0 || length >= wide.size()) return false;
+    if (length == 0) return OwnPath::NoAnswer;
+    // The whole room: the path was cut.
+    if (length >= wide.size()) return OwnPath::Unusable;
     // A character the ANSI code page cannot hold would name another file.
     std::optional<std::string> ansi = mirravon::AnsiFromWideExactly(wide.data(), length);
-    if (!ansi) return false;
+    if (!ansi) return OwnPath::Unusable;
     path = std::move(*ansi);
-    return true;
+    return OwnPath::Given;
 }
 
 bool Win32Platform::currentDirectory(std::string& dir) {

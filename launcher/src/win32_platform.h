@@ -16,7 +16,7 @@ public:
                                    const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<ChunkReader> openFile(const std::string& path) override;
-    bool ownProgramPath(std::string& path) override;
+    OwnPath ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;

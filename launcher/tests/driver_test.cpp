@@ -111,15 +111,22 @@ TEST_F(Driver, OwnPathComesFromTheSystemSoAPlantedLauncherIsNotTaken) {
     EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\stelvo.exe");
     EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
 
-    // A system path that does not fit the field counts as none: the search decides.
-    FakePlatform fp;
-    fp.files = p.files;
-    fp.currentDir = p.currentDir;
-    fp.ownPath = "C:\\" + std::string(252, 'd') + "\\stelvo.exe";
-    LauncherSettings ls;
-    LogFile lslog;
-    EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1);
-    EXPECT_EQ(ls.launcherFullPath.str(), "C:\\Downloads\\.\\stelvo.exe");
+    // A system path that does not fit the field (256 characters), or that the
+    // code page cannot hold, is not replaced by the search: the location stays
+    // empty and ".ini" cannot be opened.
+    for (const bool unusable : {false, true}) {
+        FakePlatform fp;
+        fp.files = p.files;
+        fp.currentDir = p.currentDir;
+        fp.ownPath = "C:\\" + std::string(242, 'd') + "\\stelvo.exe";
+        fp.ownPathUnusable = unusable;
+        LauncherSettings ls;
+        LogFile lslog;
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << unusable;
+        EXPECT_EQ(ls.launcherFullPath.str(), "") << unusable;
+        ASSERT_EQ(fp.boxes.size(), 1u) << unusable;
+        EXPECT_EQ(fp.boxText(0), "Cannot open INI file: .ini\n") << unusable;
+    }
 }
 
 TEST_F(Driver, MissingSettingsFileShowsItsBoxEvenWhenSilent) {

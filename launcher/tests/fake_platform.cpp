@@ -80,10 +80,11 @@ std::unique_ptr<stelvo::ChunkReader> FakePlatform::openFile(const std::string& p
     return std::make_unique<ContentReader>(it->second, readChunk);
 }
 
-bool FakePlatform::ownProgramPath(std::string& path) {
-    if (ownPath.empty()) return false;
+stelvo::OwnPath FakePlatform::ownProgramPath(std::string& path) {
+    if (ownPathUnusable) return stelvo::OwnPath::Unusable;
+    if (ownPath.empty()) return stelvo::OwnPath::NoAnswer;
     path = ownPath;
-    return true;
+    return stelvo::OwnPath::Given;
 }
 
 bool FakePlatform::currentDirectory(std::string& dir) {

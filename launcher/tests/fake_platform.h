@@ -38,8 +38,10 @@ public:
     std::map<std::string, std::string> files;
     // The most bytes one read of an opened file hands over.
     std::size_t readChunk = static_cast<std::size_t>(-1);
-    // The launcher's own path as the system gives it; empty: the system gives none.
+    // The launcher's own path as the system gives it; empty: the system gives
+    // none, or (ownPathUnusable) one the ANSI code page cannot hold.
     std::string ownPath;
+    bool ownPathUnusable = false;
     std::set<std::string> folders;
     std::map<std::string, std::string> environment;
     std::string currentDir = "C:\\work";
@@ -71,7 +73,7 @@ public:
                                    const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string& path) override;
-    bool ownProgramPath(std::string& path) override;
+    stelvo::OwnPath ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;

@@ -17,6 +17,8 @@ enum class RegistryRoot { LocalMachine, CurrentUser };
 // Windows has one registry and answers both alike).
 enum class RegistryView { Default, Other };
 enum class RegistryRead { KeyNotOpened, ValueAbsent, Read };
+// The system's answer for the launcher's own path.
+enum class OwnPath { NoAnswer, Unusable, Given };
 
 // Folder identifiers of the shell (the CSIDL values).
 enum : int {
@@ -49,8 +51,9 @@ public:
     // is not a disk file (a console, a port, a pipe or a device may never end).
     virtual std::unique_ptr<ChunkReader> openFile(const std::string& path) = 0;
     // The launcher's own program file as the system knows it, in the ANSI code
-    // page; false when the system gives none or the code page cannot hold it.
-    virtual bool ownProgramPath(std::string& path) = 0;
+    // page (Given). Unusable: the system's path was cut, or the code page
+    // cannot hold it exactly; NoAnswer: the system gives none.
+    virtual OwnPath ownProgramPath(std::string& path) = 0;
     // False when the current directory does not fit kCurrentDirectoryRoom.
     virtual bool currentDirectory(std::string& dir) = 0;
     // False when the variable is not set.

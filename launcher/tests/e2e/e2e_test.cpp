@@ -73,6 +73,28 @@ struct Outcome {
     std::vector<SeenBox> boxes;
 };
 
+// Runs the program file `program` with the command line (the program name the
+// launcher sees first) in `currentDir`, presses OK on every box, and fails the
+// test if the run does not end within the bound.
+Outcome runProgram(const std::string& program, const std::string& commandLine, const std::string& currentDir,
+                   Caller where = {}) {
+    const CallerTrace trace(where);
+    Outcome outcome;
+    const ChildProcess launcher(commandLine, program, currentDir);
+    if (!launcher.started()) {
+        ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
+        return outcome;
+    }
+    BoxWatcher watcher(launcher.id());
+    if (!launcher.wait(180000)) {
+        ADD_FAILURE() << "the launcher did not end: " << commandLine;
+        launcher.terminate(99);
+    }
+    outcome.boxes = watcher.stop();
+    outcome.exitCode = launcher.exitCode();
+    return outcome;
+}
+
 // An install image of its own for each scenario: the launcher and its settings
 // file, in a scratch folder.
 class Image {
@@ -94,21 +116,7 @@ public:
     // The same with the program name the launcher sees and its current folder chosen.
     Outcome runAs(const std::string& programName, const std::string& currentDir, const std::string& args,
                   Caller where = {}) const {
-        const CallerTrace trace(where);
-        Outcome outcome;
-        const ChildProcess launcher(programName + " " + args, dir + "stelvo.exe", currentDir);
-        if (!launcher.started()) {
-            ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
-            return outcome;
-        }
-        BoxWatcher watcher(launcher.id());
-        if (!launcher.wait(180000)) {
-            ADD_FAILURE() << "the launcher did not end: " << args;
-            launcher.terminate(99);
-        }
-        outcome.boxes = watcher.stop();
-        outcome.exitCode = launcher.exitCode();
-        return outcome;
+        return runProgram(dir + "stelvo.exe", programName + " " + args, currentDir, where);
     }
 
     const std::string dir;  // with its trailing backslash
@@ -317,7 +325,9 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
 }
 
 // Started by its bare name from a folder that holds another stelvo.exe and
-// stelvo.ini, the launcher still reads the settings file beside itself.
+// stelvo.ini, the launcher still reads the settings file beside itself; when
+// the system's path for it cannot be used (longer than 255 characters, or not
+// in the ANSI code page), it reads neither (box 1 for ".ini").
 TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     Image image(L"ownpath", "[MANAGER]\nVERSION=9.9\n");
     const std::string planted = image.dir + "planted\\";
@@ -327,6 +337,30 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     const Outcome o = image.runAs("stelvo", planted, "");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+
+    // A stelvo.exe whose path has 257 characters, in folders of up to 60.
+    std::string deep = image.dir;
+    while (deep.size() + 61 < 247) deep += std::string(60, 'd') + "\\";
+    deep += std::string(247 - 1 - deep.size(), 'e') + "\\";
+    ASSERT_EQ((deep + "stelvo.exe").size(), 257u);
+    // The parent folders first: each is made only once the one above it exists.
+    for (std::size_t at = image.dir.size(); at < deep.size(); at = deep.find('\\', at) + 1)
+        ::CreateDirectoryA(deep.substr(0, deep.find('\\', at)).c_str(), nullptr);
+    const std::wstring foreign = wide(image.dir) + L"\x4E2D";
+    ::CreateDirectoryW(foreign.c_str(), nullptr);
+    const std::wstring programs[] = {wide(deep + "stelvo.exe"), foreign + L"\\stelvo.exe"};
+    for (const std::wstring& program : programs) {
+        ASSERT_TRUE(::CopyFileW(wide(g_stelvo).c_str(), program.c_str(), FALSE)) << toUtf8(program);
+        const std::wstring ini = program.substr(0, program.size() - 3) + L"ini";
+        ::CopyFileW(wide(image.dir + "stelvo.ini").c_str(), ini.c_str(), FALSE);
+        // The stand-in runner names the program by its short path when the code page cannot hold it.
+        wchar_t shortPath[MAX_PATH] = {};
+        ASSERT_NE(::GetShortPathNameW(program.c_str(), shortPath, MAX_PATH), 0u) << toUtf8(program);
+        const Outcome unusable =
+            runProgram(mirravon::AnsiFromWide(shortPath, ::wcslen(shortPath)).value_or(""), "stelvo", planted);
+        EXPECT_EQ(unusable.exitCode, 1u) << toUtf8(program);
+        expectBox(unusable, "", "Cannot open INI file: .ini\n", IconKind::Error);
+    }
 }
 
 // A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is
