@@ -51,9 +51,13 @@ enum class InstallOutcome { Installed, Ended };
 InstallOutcome runInstaller(LauncherSettings& s, LogFile& log, Platform& platform, int& exitCode) {
     const bool msi = isMsiInstaller(s);
     bool built = false;
+    // A folder would pass for the installer and then fail in it: it counts as missing.
     if (msi) {
         built = buildMsiCommandLine(s, log, platform);
-        if (platform.fileKind(s.msiImagePath.str()) == FileKind::Missing) {
+        const FileKind kind = platform.fileKind(s.msiImagePath.str());
+        if (kind != FileKind::Regular) {
+            if (kind == FileKind::Other)
+                logLine(log, "MSI installer image is a folder, not a package: %s\n", s.msiImagePath.c_str());
             logLine(log, "MSI installer image is not found: %s\n", s.msiImagePath.c_str());
             showErrorBox(s, platform, kMsgInstallerNotFound, s.msiImagePath.str());
             exitCode = 1;
@@ -61,7 +65,10 @@ InstallOutcome runInstaller(LauncherSettings& s, LogFile& log, Platform& platfor
         }
     } else {
         built = buildInstallerCommandLine(s, log);
-        if (platform.fileKind(s.installerProgram.str()) == FileKind::Missing) {
+        const FileKind kind = platform.fileKind(s.installerProgram.str());
+        if (kind != FileKind::Regular) {
+            if (kind == FileKind::Other)
+                logLine(log, "Installer is a folder, not a program: %s\n", s.installerProgram.c_str());
             logLine(log, "Installer does not exist: %s\n", s.installerProgram.c_str());
             showErrorBox(s, platform, kMsgInstallerNotFound, s.installerProgram.str());
             exitCode = 1;

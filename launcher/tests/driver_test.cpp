@@ -259,6 +259,38 @@ TEST_F(Driver, MissingInstallerFiles) {
     EXPECT_TRUE(fp.boxes.empty());
 }
 
+// A folder where the package or the setup program should be is not an installer.
+TEST_F(Driver, InstallerThatIsAFolderCountsAsMissing) {
+    struct Case {
+        const char* location;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"agent.msi", "MSI installer image is a folder, not a package: C:\\img\\agent.msi\n"
+                      "MSI installer image is not found: C:\\img\\agent.msi\n"},
+        {"setup.exe", "Installer is a folder, not a program: C:\\img\\setup.exe\n"
+                      "Installer does not exist: C:\\img\\setup.exe\n"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fp;
+        fp.files = p.files;
+        fp.files.erase("C:\\img\\agent.msi");
+        fp.folders.insert(std::string("C:\\img\\") + c.location);
+        fp.files["C:\\img\\stelvo.ini"] = std::string("[INSTALLER]\nLOCATION=") + c.location + "\n[MANAGER]\nVERSION=1\n";
+        LauncherSettings ls;
+        ls.isDebug = 1;
+        LogFile lslog;
+        lslog.openInMemory();
+        const char* args[] = {"C:\\img\\stelvo.exe"};
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << c.location;
+        EXPECT_TRUE(fp.starts.empty()) << c.location;
+        ASSERT_EQ(fp.boxes.size(), 1u) << c.location;
+        EXPECT_EQ(fp.boxText(0), std::string("The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\") +
+                                     c.location);
+        EXPECT_NE(lslog.memory().find(c.lines), std::string::npos) << c.location;
+    }
+}
+
 TEST_F(Driver, AgentStillTooOldAfterInstall) {
     installerInstalls(0, "6.9");
     EXPECT_EQ(run(), 1);

@@ -310,6 +310,14 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
               "The installer for Quillmont cannot be found.  \nInstaller Location=" + msi.dir + "missing.msi",
               IconKind::Error);
 
+    // A folder where the setup program should be is not an installer either.
+    Image folder(L"setupfolder", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nVERSION=1\n");
+    ::CreateDirectoryA((folder.dir + "setup.exe").c_str(), nullptr);
+    const Outcome f = folder.run("");
+    EXPECT_EQ(f.exitCode, 1u);
+    expectBox(f, "Error", "The installer for Quillmont cannot be found.  \nInstaller Location=" + folder.dir + "setup.exe",
+              IconKind::Error);
+
     Image noIni(L"noini", "");
     const Outcome n = noIni.run("-silent");
     EXPECT_EQ(n.exitCode, 1u);
