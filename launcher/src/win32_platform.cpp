@@ -1,5 +1,7 @@
 #include "win32_platform.h"
 
+#include "string_table_block.h"
+
 #include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
@@ -140,14 +142,7 @@ std::string Win32Platform::ansiToUtf8(const std::string& text) {
 unsigned short Win32Platform::userLanguage() { return ::GetUserDefaultLangID(); }
 
 bool Win32Platform::stringTableBlock(unsigned block, unsigned short language, std::u16string& units) {
-    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(block), language);
-    if (found == nullptr) return false;
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    if (loaded == nullptr) return false;
-    const auto* data = static_cast<const char16_t*>(::LockResource(loaded));
-    if (data == nullptr) return false;
-    units.assign(data, ::SizeofResource(nullptr, found) / sizeof(char16_t));
-    return true;
+    return loadStringTableBlock(nullptr, block, language, units);
 }
 
 void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {
