@@ -361,7 +361,7 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
         ASSERT_TRUE(::CopyFileW(wide(g_stelvo).c_str(), program.c_str(), FALSE)) << toUtf8(program);
         const std::wstring ini = program.substr(0, program.size() - 3) + L"ini";
         ::CopyFileW(wide(image.dir + "stelvo.ini").c_str(), ini.c_str(), FALSE);
-        // The stand-in runner names the program by its short path when the code page cannot hold it.
+        // The test starts programs by an ANSI name: the short path, which the code page holds.
         wchar_t shortPath[MAX_PATH] = {};
         ASSERT_NE(::GetShortPathNameW(program.c_str(), shortPath, MAX_PATH), 0u) << toUtf8(program);
         const Outcome unusable =
