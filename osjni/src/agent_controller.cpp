@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mirravon/guarded_call.h"
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/kestrum.h"
 #include "tavroos/registry_reader.h"
@@ -161,13 +162,15 @@ bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
 }
 
 bool CAgentControllerStarter::StartFromInstallHome() {
-    // A 64-bit agent controller records its home in the 64-bit view.
-    CRegistryReader reader;
-    if (!reader.KeyExists(HKEY_LOCAL_MACHINE, kRegistryKey, RegistryLookup::FallBackTo64)) return false;
-    wchar_t installHome[kInstallHomeUnits] = {};
-    if (!reader.ReadStringValue(HKEY_LOCAL_MACHINE, kRegistryKey, kInstallHomeValue, installHome, kInstallHomeUnits,
-                                RegistryLookup::FallBackTo64))
+    // The agent controller records its home in the view of its own kind. The
+    // key that exists and the home read from it are one view's: a key left in
+    // the default view with no home sends the read to the other view's key.
+    mirravon::RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kRegistryKey, KEY_READ, mirravon::RegistryView::DefaultThenOther,
+                 {kInstallHomeValue}) != ERROR_SUCCESS)
         return false;
+    wchar_t installHome[kInstallHomeUnits] = {};
+    if (!ReadStringValue(key, kInstallHomeValue, installHome, kInstallHomeUnits)) return false;
     Run(BStr(installHome) + BStr(L"\\bin\\") + m_bstrServerExe, nullptr);
     return WaitForServer();
 }

@@ -5,6 +5,7 @@
 
 #include "mirravon/guarded_call.h"
 #include "mirravon/registry.h"
+#include "mirravon/stored_text.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/listing.h"
 #include "tavroos/net_api.h"
@@ -52,9 +53,8 @@ int ForEachEntry(const BStr& path, Visit visit) {
         visit(met, data);
         ++met;
     } while (::FindNextFileW(search.get(), &data));
-    const DWORD error = ::GetLastError();
     search.reset();
-    if (error != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
+    if (::GetLastError() != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
     return met;
 }
 
@@ -87,14 +87,16 @@ bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
     if (!buffer) return false;
     buffer[0] = L'\0';
     // Any value type is taken; a value larger than the buffer's 520 bytes is
-    // absent. A 64-bit Kestrum records its home in the 64-bit view.
+    // absent. Kestrum records its home in the view of its own kind, which need
+    // not be this library's.
     mirravon::RegistryKey key;
     DWORD bytes = 0;
-    if (key.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, kProductHomeValue) != ERROR_SUCCESS ||
+    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, mirravon::RegistryView::DefaultThenOther,
+                 {kProductHomeValue}) != ERROR_SUCCESS ||
         key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
                       bytes) != ERROR_SUCCESS)
         return false;
-    const auto length = rules::StoredTextLength(buffer, bytes, kKestrumPathUnits);
+    const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::SameRoom(kKestrumPathUnits));
     buffer[length.value_or(0)] = L'\0';
     return length.has_value();
 }
