@@ -191,7 +191,7 @@ TEST_F(RegistryViews, DefaultViewFirstAndUnchangedWhereThereIsOneView) {
               ERROR_SUCCESS);
     std::vector<BYTE> data;
     EXPECT_EQ(narrow.ReadValue("home", RegistryTypes{REG_SZ}, data), ERROR_SUCCESS);
-    EXPECT_EQ(data, Bytes("C:\\ToolOwn", 10));
+    EXPECT_EQ(data, Bytes("C:\\ToolOwn", 11));
 }
 
 TEST_F(RegistryViews, OtherViewOnlyWhenTheKeyOrValueIsAbsentFromTheDefaultOne) {
