@@ -5,10 +5,8 @@
 
 #include <string>
 
-#include "mirravon/guarded_call.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
-#include "tavroos/kestrum.h"
 #include "tavroos/registry_reader.h"
 #include "tavroos/text_rules.h"
 
@@ -173,11 +171,6 @@ bool CAgentControllerStarter::StartFromInstallHome() {
     if (!ReadStringValue(key, kInstallHomeValue, installHome, kInstallHomeUnits)) return false;
     Run(BStr(installHome) + BStr(L"\\bin\\") + m_bstrServerExe, nullptr);
     return WaitForServer();
-}
-
-bool CKestrum::StartQAC() noexcept {
-    return mirravon::GuardedCall([] { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe").Start(); },
-                                 [] { return false; });
 }
 
 }  // namespace tavroos

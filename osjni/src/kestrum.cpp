@@ -1,15 +1,13 @@
 #include "tavroos/kestrum.h"
 
-#include <cwchar>
 #include <new>
 
-#include "mirravon/guarded_call.h"
+#include "kestrum_guard.h"
 #include "mirravon/registry.h"
 #include "mirravon/stored_text.h"
-#include "mirravon/unique_owner.h"
+#include "tavroos/agent_controller.h"
 #include "tavroos/listing.h"
-#include "tavroos/net_api.h"
-#include "tavroos/text_rules.h"
+#include "tavroos/shares.h"
 
 namespace tavroos {
 
@@ -19,51 +17,10 @@ constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion
 constexpr const wchar_t* kProductHomeValue = L"ProductHome";
 constexpr DWORD kHostnameUnits = 1000;
 
-// The guard around every operation that can fail: its own exception passes
-// unchanged, any other (bad_alloc of a string, say) becomes one.
-template <typename Body>
-auto Guard(Body body) -> decltype(body()) {
-    using Result = decltype(body());
-    return mirravon::GuardedCall(body, []() -> Result {
-        try {
-            throw;
-        } catch (const KestrumUnmanagedException&) {
-            throw;
-        } catch (...) {
-            throw KestrumUnmanagedException{};
-        }
-    });
-}
-
 // Counts handed from a counting pass to the one-argument filling pass of the
 // same thread, which has no capacity of its own.
 thread_local int t_lastShareCount = 0;
 thread_local int t_lastFStatCount = 0;
-
-// One pass over the entries of `path`: `visit` sees each one in the order the
-// file system gives them. Returns how many it met.
-template <typename Visit>
-int ForEachEntry(const BStr& path, Visit visit) {
-    const std::wstring pattern = rules::SearchPattern(path.str());
-    WIN32_FIND_DATAW data;
-    mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
-    if (!search) throw KestrumUnmanagedException{};
-    int met = 0;
-    do {
-        visit(met, data);
-        ++met;
-    } while (::FindNextFileW(search.get(), &data));
-    search.reset();
-    if (::GetLastError() != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
-    return met;
-}
-
-FStatRecord EntryRecord(const WIN32_FIND_DATAW& data) {
-    FStatRecord record;
-    record.m_bDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    record.m_bstrName = BStr(data.cFileName, rules::LengthToNul(data.cFileName, MAX_PATH));
-    return record;
-}
 
 }  // namespace
 
@@ -158,12 +115,9 @@ int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
 
 void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }
 
-std::vector<FStatRecord> CollectFStats(const BStr& path) {
-    return Guard([&] {
-        std::vector<FStatRecord> entries;
-        ForEachEntry(path, [&](int, const WIN32_FIND_DATAW& data) { entries.push_back(EntryRecord(data)); });
-        return entries;
-    });
+bool CKestrum::StartQAC() noexcept {
+    return mirravon::GuardedCall([] { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe").Start(); },
+                                 [] { return false; });
 }
 
 CTavroos::CTavroos() noexcept = default;
