@@ -27,18 +27,6 @@ bool FirstModule(HANDLE process, HMODULE& module) {
     return ::EnumProcessModules(process, &module, sizeof module, &needed) != FALSE;
 }
 
-// The path the system keeps for the process's program. A 32-bit process cannot
-// read the modules of a 64-bit one (Windows answers 299, Wine 998), so on a
-// 64-bit Windows this is how a 64-bit agent controller is seen at all. The
-// handle opened for inspection carries the limited query right it needs.
-bool ImagePath(HANDLE process, std::wstring& path) {
-    wchar_t buffer[kModuleUnits];
-    DWORD length = kModuleUnits;
-    if (!::QueryFullProcessImageNameW(process, 0, buffer, &length) || length == 0) return false;
-    path.assign(buffer, length);
-    return true;
-}
-
 enum class Naming { FileOnly, FullPath };
 
 // What the process's program is called: its file name without the folder (its
@@ -61,6 +49,19 @@ bool ProgramName(HANDLE process, Naming naming, std::wstring& name) {
 }
 
 }  // namespace
+
+// A 32-bit process cannot read the modules of a 64-bit one (Windows answers
+// 299, Wine 998), so on a 64-bit Windows this is how a 64-bit agent controller
+// is seen at all. The handle opened for inspection carries the limited query
+// right it needs. The system fails a query whose room is too small rather than
+// cut the path, so a longer path is no name at all.
+bool ImagePath(HANDLE process, std::wstring& path, ImagePathQuery query) {
+    wchar_t buffer[kModuleUnits];
+    DWORD length = kModuleUnits;
+    if (!query(process, 0, buffer, &length) || length == 0 || length >= kModuleUnits) return false;
+    path.assign(buffer, length);
+    return true;
+}
 
 CAgentControllerStarter::CAgentControllerStarter(BStr serverExe, BStr serviceExe, AgentControllerTiming timing)
     : m_bstrServerExe(std::move(serverExe)), m_bstrServiceExe(std::move(serviceExe)), m_timing(timing) {}
