@@ -66,10 +66,9 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
 RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
                                               const std::string& name, std::string& data) {
     mirravon::RegistryKey opened;
-    // A 32-bit program's other view is the 64-bit one.
     const LONG status =
         opened.Open(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), KEY_READ,
-                    view == RegistryView::Other ? mirravon::RegistryView::Bits64 : mirravon::RegistryView::Default);
+                    view == RegistryView::Other ? mirravon::OtherView() : mirravon::RegistryView::Default);
     if (status != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
     std::vector<BYTE> bytes;
     if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)
