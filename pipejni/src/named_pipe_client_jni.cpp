@@ -3,8 +3,6 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
-#define CLIENT(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_##name
-
 namespace {
 
 constexpr const char kClientField[] = "hPipeClientEnd";
@@ -13,15 +11,18 @@ constexpr const char kClientField[] = "hPipeClientEnd";
 
 extern "C" {
 
-JNIEXPORT void JNICALL CLIENT(native_1createNamedPipeClient)(JNIEnv* env, jobject self, jstring name) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1createNamedPipeClient(
+    JNIEnv* env, jobject self, jstring name) {
     CreateEnd(env, self, name, kClientField, ConnectPipeClient);
 }
 
-JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, jbyteArray data) {
+JNIEXPORT jlong JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1writeMessage(
+    JNIEnv* env, jobject self, jbyteArray data) {
     if (data == nullptr) {
         // Java passes an array; a null one would crash the VM's array functions.
-        jclass npe = env->FindClass("java/lang/NullPointerException");
-        if (npe != nullptr) env->ThrowNew(npe, "data");
+        mirravon::jni::ThrowNew(env, "java/lang/NullPointerException", "data");
         return 0;
     }
     const jsize length = env->GetArrayLength(data);
@@ -39,7 +40,8 @@ JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, 
     return static_cast<jlong>(written);
 }
 
-JNIEXPORT jint JNICALL CLIENT(native_1close)(JNIEnv* env, jobject self) {
+JNIEXPORT jint JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(JNIEnv* env, jobject self) {
     HandleField handle(env, self, kClientField);
     return handle.found() ? handle.close() : 0;
 }
