@@ -26,6 +26,15 @@ Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsO
     });
 }
 
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_toUNC(
+    JNIEnv* env, jobject, jstring path) {
+    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
+        const BStr native = jni.ToNativeString(path);
+        return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
+    });
+}
+
 JNIEXPORT jobjectArray JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_listFiles(
     JNIEnv* env, jobject, jstring directory) {
@@ -37,15 +46,6 @@ Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsO
             [&](FStatRecord* records, int capacity) { return kestrum.GetFStats(path, records, capacity); },
             [&] { return CollectFStats(path); });
         return jni.NewFileStatArray(entries.data(), static_cast<int>(entries.size()));
-    });
-}
-
-JNIEXPORT jstring JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_toUNC(
-    JNIEnv* env, jobject, jstring path) {
-    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
-        const BStr native = jni.ToNativeString(path);
-        return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
     });
 }
 

@@ -3,19 +3,7 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
-namespace {
-
-constexpr const char kClientField[] = "hPipeClientEnd";
-
-}  // namespace
-
 extern "C" {
-
-JNIEXPORT void JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1createNamedPipeClient(
-    JNIEnv* env, jobject self, jstring name) {
-    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
-}
 
 JNIEXPORT jlong JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1writeMessage(
@@ -41,9 +29,15 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_nat
 }
 
 JNIEXPORT jint JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(JNIEnv* env, jobject self) {
-    HandleField handle(env, self, kClientField);
-    return handle.found() ? handle.close() : 0;
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(JNIEnv* env,
+                                                                                       jobject self) {
+    return CloseEnd(env, self, kClientField);
+}
+
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1createNamedPipeClient(
+    JNIEnv* env, jobject self, jstring name) {
+    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
 }
 
 }  // extern "C"

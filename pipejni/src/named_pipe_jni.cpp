@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char kServerField[] = "hPipe";
-
 struct FreeDeleter {
     void operator()(char* p) const { std::free(p); }
 };
@@ -47,8 +45,7 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1r
 
 JNIEXPORT jint JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1close(JNIEnv* env, jobject self) {
-    HandleField handle(env, self, kServerField);
-    return handle.found() ? handle.close() : 0;
+    return CloseEnd(env, self, kServerField);
 }
 
 }  // extern "C"
