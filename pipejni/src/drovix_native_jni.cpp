@@ -36,7 +36,9 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native
 // Kept for the Java declaration; the session is opened by loginAndLaunch.
 JNIEXPORT jint JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1login(
-    JNIEnv*, jobject, jstring, jstring, jstring) { return 0; }
+    JNIEnv*, jobject, jstring, jstring, jstring) {
+    return 0;
+}
 
 JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1loginAndLaunch(

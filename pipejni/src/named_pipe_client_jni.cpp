@@ -29,8 +29,8 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_nat
 }
 
 JNIEXPORT jint JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(JNIEnv* env,
-                                                                                       jobject self) {
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(
+    JNIEnv* env, jobject self) {
     return CloseEnd(env, self, kClientField);
 }
 
