@@ -3,6 +3,8 @@
 #include "stelvo/path_helpers.h"
 #include "stelvo/property_table.h"
 
+#include "mirravon/stored_text.h"
+
 #include <climits>
 #include <cstring>
 
@@ -43,9 +45,8 @@ void readRegistryInto(LauncherSettings& s, Platform& platform, RegistryRoot root
 }  // namespace
 
 std::string_view registryValueText(std::string_view data) {
-    if (data.size() > kRegistryValueRoom) return {};
-    const std::string_view text = data.substr(0, data.find('\0'));
-    return text.size() < kRegistryValueRoom ? text : std::string_view();
+    const auto length = mirravon::StoredTextLength(data.data(), data.size(), mirravon::SameRoom(kRegistryValueRoom));
+    return length ? data.substr(0, *length) : std::string_view();
 }
 
 VersionParts parseVersion(std::string_view text) {

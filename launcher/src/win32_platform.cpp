@@ -68,7 +68,8 @@ RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::stri
     // when the value is not in the default one. HKCU\Software is one key for
     // both views.
     const LONG status = root == RegistryRoot::LocalMachine
-                            ? opened.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ, name.c_str())
+                            ? opened.Open(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ,
+                                          mirravon::RegistryView::DefaultThenOther, {name.c_str()})
                             : opened.Open(HKEY_CURRENT_USER, key.c_str(), KEY_READ);
     if (status != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
     std::vector<BYTE> bytes;

@@ -146,14 +146,12 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
               std::string::npos);
 }
 
+// The stored-text rule itself is tested with common's; here, the launcher's room.
 TEST(RegistryValue, TextEndsAtItsTerminatorAndMustFit255BytesWithIt) {
     using namespace std::string_literals;
     EXPECT_EQ(registryValueText("7.0\0junk"s), "7.0");
-    EXPECT_EQ(registryValueText("7.0"), "7.0");  // stored without a terminator
-    EXPECT_EQ(registryValueText(std::string(254, '9') + '\0'), std::string(254, '9'));
+    EXPECT_EQ(registryValueText(std::string(254, '9')), std::string(254, '9'));
     EXPECT_EQ(registryValueText(std::string(255, '9')), "");  // no room left for the terminator
-    EXPECT_EQ(registryValueText("7.0\0"s + std::string(251, 'x')), "7.0");
-    EXPECT_EQ(registryValueText("7.0\0"s + std::string(252, 'x')), "");  // 256 bytes: absent, however short the text
 }
 
 TEST(Acceptance, EmptyVersionIsNeverAcceptedEqualIs) {

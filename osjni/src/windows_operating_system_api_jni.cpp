@@ -6,7 +6,7 @@
 #include "tavroos/jni_adapter.h"
 #include "tavroos/kestrum.h"
 #include "tavroos/listing.h"
-#include "tavroos/net_api.h"
+#include "tavroos/shares.h"
 #include "tavroos/text_rules.h"
 
 using namespace tavroos;

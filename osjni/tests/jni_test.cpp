@@ -223,29 +223,25 @@ TEST_F(Tavroos, GetenvOfUnsetEmptyAndNullIsEmptyString) {
     EXPECT_EQ(Getenv(vm.newString(cut)), toUtf8(L"v\u00E4lue-\u65E5"));
 }
 
-TEST_F(Tavroos, RegistryValuesPreferSevenOneAndSkipExpandStrings) {
-    ScratchKey vs71(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\7.1");
-    ScratchKey vs80(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\8.0");
+// The registry queries' rules are tested below the exports; here, what reaches
+// Java: the value as a Java string, absence as "".
+TEST_F(Tavroos, RegistryQueriesGiveTheValueOrEmptyString) {
+    ScratchKey vs71(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\7.1", mirravon::RegistryView::Bits32);
+    ScratchKey vs80(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\8.0", mirravon::RegistryView::Bits32);
     ScratchKey qft(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quorel Software\\Quorel Test\\8");
-    auto net = [&] {
-        jstring s = vm.call<jstring>(*dll, OS_EXPORT("getRegistryValueForNetInstall"), self);
+    auto query = [&](const char* name) {
+        jstring s = vm.call<jstring>(*dll, name, self);
         ExpectNoException();
         return s ? vm.stringUtf8(s) : std::string("<null>");
     };
-    auto assembly = [&] {
-        jstring s = vm.call<jstring>(*dll, OS_EXPORT("getRegistryValueForQFTNetAssemblyNameInstall"), self);
-        ExpectNoException();
-        return s ? vm.stringUtf8(s) : std::string("<null>");
-    };
-    EXPECT_EQ(net(), "");
-    EXPECT_EQ(assembly(), "");
-    vs71.setString(L"InstallDir", L"C:\\VS71\\");
-    vs80.setString(L"InstallDir", L"C:\\VS8\\");
-    EXPECT_EQ(net(), "C:\\VS71\\");
-    vs71.setString(L"InstallDir", L"%VS71%", REG_EXPAND_SZ);
-    EXPECT_EQ(net(), "C:\\VS8\\");
-    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net");
-    EXPECT_EQ(assembly(), "Quorel.FT.Net");
+    const char* const net = OS_EXPORT("getRegistryValueForNetInstall");
+    const char* const assembly = OS_EXPORT("getRegistryValueForQFTNetAssemblyNameInstall");
+    EXPECT_EQ(query(net), "");
+    EXPECT_EQ(query(assembly), "");
+    vs80.setString(L"InstallDir", L"C:\\VS8\u00E9\\");
+    EXPECT_EQ(query(net), toUtf8(L"C:\\VS8\u00E9\\"));
+    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net\u00E9");
+    EXPECT_EQ(query(assembly), toUtf8(L"Quorel.FT.Net\u00E9"));
 }
 
 TEST_F(Tavroos, StartQacWithoutAgentControllerIsFalseWithoutException) {

@@ -27,6 +27,15 @@ inline bool RunningUnderWow64() {
     if (!::mirravon_test::RunningUnderWow64())           \
     GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
+// True where this process has a second registry view: a 64-bit process
+// always, a 32-bit one under WOW64.
+inline bool HasOtherRegistryView() { return sizeof(void*) == 8 || RunningUnderWow64(); }
+
+// Skips a case that needs the other registry view where there is none.
+#define MIRRAVON_SKIP_UNLESS_OTHER_VIEW()                \
+    if (!::mirravon_test::HasOtherRegistryView())        \
+    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+
 // Seconds on the performance counter, for benchmarks.
 inline double Now() {
     static const LARGE_INTEGER frequency = [] {
