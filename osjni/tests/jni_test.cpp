@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 #include <map>
 #include <thread>
 #include <string>
@@ -11,11 +10,9 @@
 #include "jnihost/jni_host.h"
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
-#include "mirravon_test/child_process.h"
 #include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/to_utf8.h"
-#include "mirravon_test/win32_test_support.h"
 #include "mirravon_test/wine_paths.h"
 
 using jnihost::JniHost;
@@ -251,38 +248,6 @@ TEST_F(Tavroos, StartQacWithoutAgentControllerIsFalseWithoutException) {
     ScratchKey key(HKEY_LOCAL_MACHINE, L"Software\\Varnex\\Quorel Agent Controller");
     EXPECT_EQ(vm.call<jboolean>(*dll, WIN_EXPORT("startQAC"), self), JNI_FALSE);
     ExpectNoException();
-}
-
-// A 64-bit agent controller on a 64-bit Windows: its running server is seen,
-// and no second one is started from the install home it recorded.
-TEST_F(Tavroos, StartQacSeesTheRunning64BitServerAndStartsNoOther) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    const std::string home = mirravon_test::toWindowsPath(TAVROOS_QAC64_HOME);
-    const std::string server = home + "\\bin\\QAServer.exe";
-    const std::string log = home + "\\standin.log";
-    ScratchKey key(HKEY_LOCAL_MACHINE, L"Software\\Varnex\\Quorel Agent Controller", mirravon::RegistryView::Bits64);
-    key.setString(L"InstallHome", std::wstring(home.begin(), home.end()));
-    ::DeleteFileA(log.c_str());
-    const auto starts = [&] {
-        std::ifstream in(log);
-        int n = 0;
-        for (std::string line; std::getline(in, line);) n += line.rfind("server-start ", 0) == 0;
-        return n;
-    };
-    const mirravon_test::ChildProcess running("\"" + server + "\"", server);
-    ASSERT_TRUE(running.started());
-    const auto endIt = mirravon::scope_exit([&] {
-        running.terminate(0);
-        running.wait(5000);
-    });
-    for (int i = 0; i < 300 && starts() == 0; ++i) ::Sleep(100);
-    ASSERT_EQ(starts(), 1);
-
-    EXPECT_EQ(vm.call<jboolean>(*dll, WIN_EXPORT("startQAC"), self), JNI_TRUE);
-    ExpectNoException();
-    ::Sleep(1000);  // room for a wrongly started server to show itself
-    EXPECT_EQ(starts(), 1);
-    EXPECT_FALSE(running.wait(0));
 }
 
 // The VM's own error stays pending when a class the library needs is missing.
