@@ -107,7 +107,10 @@ void parseSettingsLines(LauncherSettings& s, LogFile& log, TextLines& lines) {
 }
 
 bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, const std::string& path) {
-    const std::unique_ptr<ChunkReader> file = platform.openFile(path);
+    // The file lies beside the launcher. A name without a folder (the launcher's
+    // own location is unknown) would be opened in the current folder, where
+    // anyone can leave one: it counts as a file that cannot be opened.
+    const std::unique_ptr<ChunkReader> file = folderPart(path).empty() ? nullptr : platform.openFile(path);
     if (!file) {
         const std::string text = formatMessage(loadMessage(platform, kMsgCannotOpenIni), platform.ansiToUtf8(path));
         showMessageBox(platform, text, "", kBoxError);

@@ -113,10 +113,11 @@ TEST_F(Driver, OwnPathComesFromTheSystemSoAPlantedLauncherIsNotTaken) {
 
     // A system path that does not fit the field (256 characters), or that the
     // code page cannot hold, is not replaced by the search: the location stays
-    // empty and ".ini" cannot be opened.
+    // empty and ".ini" is not opened, not even one left in the current folder.
     for (const bool unusable : {false, true}) {
         FakePlatform fp;
         fp.files = p.files;
+        fp.files[".ini"] = p.files["C:\\Downloads\\.\\stelvo.ini"];
         fp.currentDir = p.currentDir;
         fp.ownPath = "C:\\" + std::string(242, 'd') + "\\stelvo.exe";
         fp.ownPathUnusable = unusable;
