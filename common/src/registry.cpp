@@ -22,35 +22,36 @@ LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* b
     return ::RegQueryValueExW(key, name, nullptr, type, data, bytes);
 }
 
-template <typename C>
-LONG Open(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, RegistryView view) noexcept {
-    unique_hkey opened;
-    const LONG status = OpenKey(root, subKey, access | static_cast<REGSAM>(view), opened.put());
-    if (status == ERROR_SUCCESS) held = std::move(opened);
-    return status;
-}
-
 // Only "not there" lets a read look in the other view; any other answer (the
 // value exists but cannot be read with this key) leaves the decision to the read.
 template <typename C>
-bool HasValue(HKEY key, const C* name) noexcept {
-    return QueryValue(key, name, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND;
+bool HoldsAny(HKEY key, std::initializer_list<const C*> names) noexcept {
+    if (names.size() == 0) return true;
+    for (const C* name : names)
+        if (QueryValue(key, name, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND) return true;
+    return false;
 }
 
 template <typename C>
-LONG OpenFallingBack(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, const C* valueName,
-                     bool forValue) noexcept {
+LONG Open(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, RegistryView view,
+          std::initializer_list<const C*> anyOf) noexcept {
+    if (view != RegistryView::DefaultThenOther) {
+        unique_hkey opened;
+        const LONG status = OpenKey(root, subKey, access | ViewFlag(view), opened.put());
+        if (status == ERROR_SUCCESS) held = std::move(opened);
+        return status;
+    }
     unique_hkey preferred;
     const LONG status = OpenKey(root, subKey, access, preferred.put());
     const bool opened = status == ERROR_SUCCESS;
-    if (opened && (!forValue || HasValue(preferred.get(), valueName))) {
+    if (opened && HoldsAny(preferred.get(), anyOf)) {
         held = std::move(preferred);
         return ERROR_SUCCESS;
     }
-    unique_hkey wide;
-    if (OpenKey(root, subKey, access | KEY_WOW64_64KEY, wide.put()) == ERROR_SUCCESS &&
-        (!opened || HasValue(wide.get(), valueName))) {
-        held = std::move(wide);
+    unique_hkey other;
+    if (OpenKey(root, subKey, access | ViewFlag(OtherView()), other.put()) == ERROR_SUCCESS &&
+        (!opened || HoldsAny(other.get(), anyOf))) {
+        held = std::move(other);
         return ERROR_SUCCESS;
     }
     if (opened) held = std::move(preferred);
@@ -108,25 +109,13 @@ LONG ReadIntoRoom(HKEY key, const C* name, RegistryTypes accepted, void* room, D
 
 }  // namespace
 
-LONG RegistryKey::Open(HKEY root, const char* subKey, REGSAM access, RegistryView view) noexcept {
-    return mirravon::Open(m_key, root, subKey, access, view);
+LONG RegistryKey::Open(HKEY root, const char* subKey, REGSAM access, RegistryView view,
+                       std::initializer_list<const char*> anyOf) noexcept {
+    return mirravon::Open(m_key, root, subKey, access, view, anyOf);
 }
-LONG RegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view) noexcept {
-    return mirravon::Open(m_key, root, subKey, access, view);
-}
-
-LONG RegistryKey::OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access) noexcept {
-    return OpenFallingBack<char>(m_key, root, subKey, access, nullptr, false);
-}
-LONG RegistryKey::OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access) noexcept {
-    return OpenFallingBack<wchar_t>(m_key, root, subKey, access, nullptr, false);
-}
-LONG RegistryKey::OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access, const char* valueName) noexcept {
-    return OpenFallingBack(m_key, root, subKey, access, valueName, true);
-}
-LONG RegistryKey::OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access,
-                                      const wchar_t* valueName) noexcept {
-    return OpenFallingBack(m_key, root, subKey, access, valueName, true);
+LONG RegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view,
+                       std::initializer_list<const wchar_t*> anyOf) noexcept {
+    return mirravon::Open(m_key, root, subKey, access, view, anyOf);
 }
 
 LONG RegistryKey::ReadValue(const char* name, RegistryTypes accepted, std::vector<BYTE>& data) const noexcept {

@@ -1,5 +1,5 @@
 // The registry reader on Wine's real registry, in scratch keys under HKCU, and
-// under HKLM in both views for the 64-bit fall-back.
+// under HKLM in both views for the rules of a key looked for in two views.
 #include "mirravon/registry.h"
 
 #include <gtest/gtest.h>
@@ -20,18 +20,10 @@ constexpr const char* kScratchA = "Software\\Mirravon\\CommonTests\\Registry";
 
 class RegistryKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_key.put(),
-                                    nullptr),
-                  ERROR_SUCCESS);
-    }
-    void TearDown() override {
-        m_key.reset();
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-    }
-    void Set(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-        ASSERT_EQ(::RegSetValueExW(m_key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    void SetUp() override { m_scratch.create(); }
+    void Set(const wchar_t* name, DWORD type, const void* data, DWORD bytes,
+             mirravon_test::Caller where = {}) const {
+        m_scratch.setRaw(name, type, data, bytes, where);
     }
     RegistryKey OpenScratch() {
         RegistryKey key;
@@ -39,7 +31,7 @@ protected:
         return key;
     }
 
-    unique_hkey m_key;
+    mirravon_test::ScratchKey m_scratch{HKEY_CURRENT_USER, kScratch};
 };
 
 std::vector<BYTE> Bytes(const void* data, std::size_t size) {
@@ -50,7 +42,8 @@ std::vector<BYTE> Bytes(const void* data, std::size_t size) {
 TEST_F(RegistryKeyTest, OpensInEveryViewAndKeepsItsKeyWhenAnOpenFails) {
     Set(L"text", REG_SZ, L"abc", 8);
     // A 32-bit prefix has one registry, so each view must find the same key.
-    for (RegistryView view : {RegistryView::Default, RegistryView::Bits32, RegistryView::Bits64}) {
+    for (RegistryView view :
+         {RegistryView::Default, RegistryView::Bits32, RegistryView::Bits64, RegistryView::DefaultThenOther}) {
         RegistryKey wide;
         ASSERT_EQ(wide.Open(HKEY_CURRENT_USER, kScratch, KEY_READ, view), ERROR_SUCCESS);
         RegistryKey narrow;
@@ -144,62 +137,104 @@ TEST_F(RegistryKeyTest, ValueLargerThanTheRoomIsRefusedWithoutTouchingIt) {
 
 namespace {
 
-// A machine-wide key as a 32-bit and a 64-bit program each write it.
-class RegistryViewFallback : public ::testing::Test {
+// A machine-wide key as a program of this build's kind and one of the other
+// kind each write it: in this process's default view and in the other view.
+// Written against those two, the cases cover the other direction when this
+// program is built for x86-64.
+class RegistryViews : public ::testing::Test {
 protected:
     static constexpr const wchar_t* kKey = L"Software\\Mirravon\\CommonTests\\Views";
-    mirravon_test::ScratchKey bits32{HKEY_LOCAL_MACHINE, kKey};
-    mirravon_test::ScratchKey bits64{HKEY_LOCAL_MACHINE, kKey, RegistryView::Bits64};
+    mirravon_test::ScratchKey own{HKEY_LOCAL_MACHINE, kKey, OwnView()};
+    mirravon_test::ScratchKey other{HKEY_LOCAL_MACHINE, kKey, OtherView()};
 
-    // What a read through the fall-back finds of `name`, as text; "<no key>" or "<code N>" otherwise.
-    static std::string Find(const wchar_t* name) {
-        RegistryKey key;
-        if (key.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kKey, KEY_READ, name) != ERROR_SUCCESS) return "<no key>";
+    // What `name` reads as, as text, from the key that `view` and `anyOf`
+    // choose; "<no key>" or "<code N>" otherwise.
+    static std::string Read(const RegistryKey& key, const wchar_t* name) {
         std::vector<BYTE> data;
         const LONG status = key.ReadValue(name, RegistryTypes{REG_SZ}, data);
         if (status != ERROR_SUCCESS) return "<code " + std::to_string(status) + ">";
         return mirravon_test::toUtf8(reinterpret_cast<const wchar_t*>(data.data()));
     }
+    static std::string Find(const wchar_t* name, RegistryView view = RegistryView::DefaultThenOther) {
+        RegistryKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, view, {name}) != ERROR_SUCCESS) return "<no key>";
+        return Read(key, name);
+    }
+    // Two values read together from the key that holds either: "first|second".
+    static std::string FindPair(const wchar_t* first, const wchar_t* second) {
+        RegistryKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, RegistryView::DefaultThenOther, {first, second}) !=
+            ERROR_SUCCESS)
+            return "<no key>";
+        return Read(key, first) + "|" + Read(key, second);
+    }
     static bool KeyFound() {
-        return RegistryKey().OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kKey, KEY_READ) == ERROR_SUCCESS;
+        return RegistryKey().Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, RegistryView::DefaultThenOther) ==
+               ERROR_SUCCESS;
     }
 };
 
-TEST_F(RegistryViewFallback, DefaultViewFirstAndUnchangedWhereThereIsOneView) {
+TEST_F(RegistryViews, DefaultViewFirstAndUnchangedWhereThereIsOneView) {
     EXPECT_FALSE(KeyFound());
     EXPECT_EQ(Find(L"home"), "<no key>");
-    bits32.create();
+    own.create();
     EXPECT_TRUE(KeyFound());
     EXPECT_EQ(Find(L"home"), "<code 2>");
-    bits32.setString(L"home", L"C:\\Tool32");
-    EXPECT_EQ(Find(L"home"), "C:\\Tool32");
+    own.setString(L"home", L"C:\\ToolOwn");
+    EXPECT_EQ(Find(L"home"), "C:\\ToolOwn");
+    EXPECT_EQ(Find(L"home", RegistryView::Default), "C:\\ToolOwn");
+    EXPECT_EQ(Find(L"home", OwnView()), "C:\\ToolOwn");
     // Narrow names take the same way.
     RegistryKey narrow;
-    EXPECT_EQ(narrow.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, "Software\\Mirravon\\CommonTests\\Views", KEY_READ,
-                                         "home"),
+    EXPECT_EQ(narrow.Open(HKEY_LOCAL_MACHINE, "Software\\Mirravon\\CommonTests\\Views", KEY_READ,
+                          RegistryView::DefaultThenOther, {"home"}),
               ERROR_SUCCESS);
     std::vector<BYTE> data;
     EXPECT_EQ(narrow.ReadValue("home", RegistryTypes{REG_SZ}, data), ERROR_SUCCESS);
-    EXPECT_EQ(data, Bytes("C:\\Tool32", 10));
+    EXPECT_EQ(data, Bytes("C:\\ToolOwn", 11));
 }
 
-TEST_F(RegistryViewFallback, SixtyFourBitViewOnlyWhenKeyOrValueIsAbsentFromTheDefaultOne) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    bits64.setString(L"home", L"C:\\Tool64");
+TEST_F(RegistryViews, OtherViewOnlyWhenTheKeyOrValueIsAbsentFromTheDefaultOne) {
+    MIRRAVON_SKIP_UNLESS_OTHER_VIEW();
+    other.setString(L"home", L"C:\\ToolOther");
     EXPECT_TRUE(KeyFound());
-    EXPECT_EQ(Find(L"home"), "C:\\Tool64");
-    EXPECT_EQ(Find(L"other"), "<code 2>") << "the 64-bit key, without the value";
+    EXPECT_EQ(Find(L"home"), "C:\\ToolOther");
+    EXPECT_EQ(Find(L"home", RegistryView::Default), "<no key>");
+    EXPECT_EQ(Find(L"home", OtherView()), "C:\\ToolOther");
+    EXPECT_EQ(Find(L"other"), "<code 2>") << "the other view's key, without the value";
 
-    // A 32-bit key without the value: the 64-bit value; with it: the 32-bit one.
-    bits32.setString(L"other", L"x");
-    EXPECT_EQ(Find(L"home"), "C:\\Tool64");
-    bits32.setString(L"home", L"C:\\Tool32");
-    EXPECT_EQ(Find(L"home"), "C:\\Tool32");
+    // A default-view key without the value: the other view's value; with it: its own.
+    own.setString(L"unrelated", L"x");
+    EXPECT_EQ(Find(L"home"), "C:\\ToolOther");
+    own.setString(L"home", L"C:\\ToolOwn");
+    EXPECT_EQ(Find(L"home"), "C:\\ToolOwn");
+    EXPECT_EQ(Find(L"home", OtherView()), "C:\\ToolOther");
 
-    // Present but refused settles it: no second view.
+    // Present but refused settles it: no second view, for a refused type...
     const DWORD number = 7;
-    bits32.setRaw(L"home", REG_DWORD, &number, sizeof number);
+    own.setRaw(L"home", REG_DWORD, &number, sizeof number);
     EXPECT_EQ(Find(L"home"), "<code " + std::to_string(ERROR_UNSUPPORTED_TYPE) + ">");
+    // ...and for a value larger than the caller's room.
+    own.setString(L"home", std::wstring(40, L'h'));
+    RegistryKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, RegistryView::DefaultThenOther, {L"home"}), ERROR_SUCCESS);
+    wchar_t room[20];
+    DWORD bytes = 0;
+    EXPECT_EQ(key.ReadValue(L"home", RegistryTypes{REG_SZ}, room, sizeof room, bytes), ERROR_MORE_DATA);
+}
+
+// Values read together come from one view: the default view's key answers for
+// all of them as soon as it holds any.
+TEST_F(RegistryViews, OneViewPerKey) {
+    MIRRAVON_SKIP_UNLESS_OTHER_VIEW();
+    other.setString(L"location", L"C:\\New");
+    other.setString(L"version", L"9.9");
+    EXPECT_EQ(FindPair(L"location", L"version"), "C:\\New|9.9");
+    own.setString(L"unrelated", L"x");
+    EXPECT_EQ(FindPair(L"location", L"version"), "C:\\New|9.9") << "holding neither sends both to the other view";
+    own.setString(L"location", L"C:\\Old");
+    EXPECT_EQ(FindPair(L"location", L"version"), "C:\\Old|<code 2>");
+    EXPECT_EQ(FindPair(L"version", L"location"), "<code 2>|C:\\Old");
 }
 
 }  // namespace

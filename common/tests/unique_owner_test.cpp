@@ -14,6 +14,14 @@ bool isOpen(HANDLE h) {
     return ::GetHandleInformation(h, &flags) != FALSE;
 }
 
+// A close that sets the last-error code, as a failing or chatty close may.
+int g_closes = 0;
+void closeSettingError(int*) {
+    ++g_closes;
+    ::SetLastError(ERROR_INVALID_HANDLE);
+}
+using ErrorSettingOwner = UniqueOwner<traits::NullEmpty<int*, closeSettingError>>;
+
 }  // namespace
 
 TEST(UniqueOwner, ClosesOnScopeEndResetAndPut) {
@@ -36,6 +44,23 @@ TEST(UniqueOwner, ClosesOnScopeEndResetAndPut) {
     EXPECT_EQ(*slot, nullptr);
     *slot = newEvent();
     EXPECT_TRUE(owner.valid());
+}
+
+TEST(UniqueOwner, ResetPutAndDestructionKeepTheCallersLastError) {
+    int a = 0, b = 0;
+    g_closes = 0;
+    {
+        ErrorSettingOwner owner(&a);
+        ::SetLastError(ERROR_NO_MORE_FILES);
+        owner.reset(&b);
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        *owner.put() = &a;
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+    }
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(g_closes, 3);
 }
 
 TEST(UniqueOwner, MoveAndReleaseTransferOwnershipWithoutClosing) {

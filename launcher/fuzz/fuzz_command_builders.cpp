@@ -1,7 +1,7 @@
 // The three command-line builders over settings made from the input: the
 // vectors and the "/v" element stay within their limits.
 #include "fuzz_platform.h"
-#include "stelvo/command_lines.h"
+#include "stelvo/program_command_lines.h"
 
 #include <vector>
 
@@ -30,23 +30,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Long argument lists, made cheaply from the last part.
     const size_t repeat = parts.size() > 6 ? parts.back().size() % 300 : 0;
     for (size_t i = 0; i < repeat; ++i) s.argManagerArgs.append(parts.back());
-    s.isDebug = 1;
-    s.log.openInMemory();
+    LogFile log;
+    log.openInMemory();
 
     stelvo_fuzz::FuzzPlatform platform;
-    for (bool built : {buildMsiCommandLine(s, platform), buildInstallerCommandLine(s), buildAgentCommandLine(s)})
+    for (bool built : {buildMsiCommandLine(s, log, platform), buildInstallerCommandLine(s, log), buildAgentCommandLine(s, log)})
         (void)built;
-    const bool msi = buildMsiCommandLine(s, platform);
+    const bool msi = buildMsiCommandLine(s, log, platform);
     stelvo_fuzz::require(msi == !s.installerArglist.empty());
     stelvo_fuzz::require(s.installerArglist.count() <= ArgVector::kMaxElements);
-    if (buildInstallerCommandLine(s)) {
+    if (buildInstallerCommandLine(s, log)) {
         stelvo_fuzz::require(s.installerArglist.count() <= ArgVector::kMaxElements);
         stelvo_fuzz::require(s.installerArglist.elements.back().size() <= kSwitchElementWidth);
         stelvo_fuzz::require(s.installerArglist.elements.back().compare(0, 3, "/v\"") == 0);
     } else {
         stelvo_fuzz::require(s.installerArglist.empty());
     }
-    if (buildAgentCommandLine(s)) stelvo_fuzz::require(s.agentArglist.count() <= ArgVector::kMaxElements);
+    if (buildAgentCommandLine(s, log)) stelvo_fuzz::require(s.agentArglist.count() <= ArgVector::kMaxElements);
     else stelvo_fuzz::require(s.agentArglist.empty());
     stelvo_fuzz::require(s.installerProgram.size() <= kProgramPathWidth && s.agentProgram.size() <= kProgramPathWidth);
     (void)joinCommandLine(s.agentArglist);

@@ -1,6 +1,6 @@
 // Normalisation stays within its field and is idempotent on success; placeholder expansion never faults.
 #include "fuzz_platform.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 using namespace stelvo;
 

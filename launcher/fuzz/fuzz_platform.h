@@ -21,13 +21,13 @@ public:
         path = "C:\\folder";
         return true;
     }
-    stelvo::RegistryRead readRegistryValue(stelvo::RegistryRoot, const std::string&, const std::string&,
-                                           std::string&) override {
+    stelvo::RegistryRead readRegistryValue(stelvo::RegistryRoot, stelvo::RegistryView, const std::string&,
+                                           const std::string&, std::string&) override {
         return stelvo::RegistryRead::KeyNotOpened;
     }
     stelvo::FileKind fileKind(const std::string&) override { return stelvo::FileKind::Missing; }
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string&) override { return nullptr; }
-    bool ownProgramPath(std::string&) override { return false; }
+    stelvo::OwnPath ownProgramPath(std::string&) override { return stelvo::OwnPath::NoAnswer; }
     bool currentDirectory(std::string& dir) override {
         dir = "C:\\cwd";
         return true;

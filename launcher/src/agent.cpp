@@ -1,7 +1,9 @@
 #include "stelvo/agent.h"
 
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 #include "stelvo/property_table.h"
+
+#include "mirravon/stored_text.h"
 
 #include <climits>
 #include <cstring>
@@ -26,26 +28,66 @@ int toNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
-void readRegistryInto(LauncherSettings& s, Platform& platform, RegistryRoot root, const std::string& key,
-                      const char* name, ReferenceText& out, const char* field) {
+// One value of the agent's key as the platform answered for it.
+struct RegistryAnswer {
+    RegistryRead read = RegistryRead::KeyNotOpened;
     std::string data;
-    const RegistryRead read = platform.readRegistryValue(root, key, name, data);
-    if (read == RegistryRead::KeyNotOpened) return;
+};
+
+// The agent key's two values, both read in one view.
+struct AgentKey {
+    RegistryAnswer location;
+    RegistryAnswer version;
+
+    bool opened() const {
+        return location.read != RegistryRead::KeyNotOpened || version.read != RegistryRead::KeyNotOpened;
+    }
+    bool holdsAny() const { return location.read == RegistryRead::Read || version.read == RegistryRead::Read; }
+};
+
+AgentKey readAgentKey(Platform& platform, RegistryRoot root, RegistryView view, const std::string& key) {
+    AgentKey read;
+    read.location.read = platform.readRegistryValue(root, view, key, "location", read.location.data);
+    read.version.read = platform.readRegistryValue(root, view, key, "version", read.version.data);
+    return read;
+}
+
+// Location and version must describe one installation, so one view answers
+// for both: a view chosen per value could pair an old agent's folder with a
+// newer agent's version, start the old agent as the newer one and skip the
+// install. A 64-bit agent registers itself in the machine's other view, asked
+// only when the default view's key is absent or holds neither value; a value
+// that is there settles the view even when its size refuses it.
+// HKCU\Software is one key for both views.
+AgentKey findAgentKey(Platform& platform, RegistryRoot root, const std::string& key) {
+    AgentKey inDefault = readAgentKey(platform, root, RegistryView::Default, key);
+    if (root != RegistryRoot::LocalMachine || inDefault.holdsAny()) return inDefault;
+    AgentKey inOther = readAgentKey(platform, root, RegistryView::Other, key);
+    // Neither view holds a value: an opened default key reports both absent.
+    if (inOther.holdsAny() || !inDefault.opened()) return inOther;
+    return inDefault;
+}
+
+// A key that could not be opened leaves the field as it was; an opened key
+// without the value empties it.
+void takeRegistryValue(LogFile& log, const RegistryAnswer& answer, const char* name, ReferenceText& out,
+                       const char* field) {
+    if (answer.read == RegistryRead::KeyNotOpened) return;
     out.clear();
-    if (read != RegistryRead::Read) return;
+    if (answer.read != RegistryRead::Read) return;
+    const std::string& data = answer.data;
     out.assign(registryValueText(data));
     // A value whose text does not start at once with its terminator was refused for its size.
     if (out.empty() && !data.empty() && data[0] != '\0')
-        logRefusal(s, field, "the registry value \"" + std::string(name) + "\" needs more than " +
+        logRefusal(log, field, "the registry value \"" + std::string(name) + "\" needs more than " +
                        std::to_string(kRegistryValueRoom) + " bytes");
 }
 
 }  // namespace
 
 std::string_view registryValueText(std::string_view data) {
-    if (data.size() > kRegistryValueRoom) return {};
-    const std::string_view text = data.substr(0, data.find('\0'));
-    return text.size() < kRegistryValueRoom ? text : std::string_view();
+    const auto length = mirravon::StoredTextLength(data.data(), data.size(), mirravon::SameRoom(kRegistryValueRoom));
+    return length ? data.substr(0, *length) : std::string_view();
 }
 
 VersionParts parseVersion(std::string_view text) {
@@ -85,31 +127,32 @@ bool isAgentAcceptable(const LauncherSettings& s) {
     return !s.refVersion.empty() && compareVersions(s.refVersion.str(), s.iniManagerVersion.str()) >= 0;
 }
 
-void discoverAgent(LauncherSettings& s, Platform& platform) {
-    logLine(s, "\nGet Installed Agent Info\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
-    logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
-    if (isLogging(s)) logLine(s, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
-    logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
+void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
+    logLine(log, "\nGet Installed Agent Info\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    logLine(log, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
+    if (isLogging(log)) logLine(log, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);
+    logLine(log, "isUserAdmin: (%d)\n", s.isUserAdmin);
 
     if (!s.iniManagerLocationKey.empty()) {
         const RegistryRoot root = s.isUserAdmin == 1 ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
-        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "location", s.refLocation, "refLocation");
-        readRegistryInto(s, platform, root, s.iniManagerLocationKey.str(), "version", s.refVersion, "refVersion");
-        logLine(s, "Get current agent location from Registry: \n");
-        logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+        const AgentKey agent = findAgentKey(platform, root, s.iniManagerLocationKey.str());
+        takeRegistryValue(log, agent.location, "location", s.refLocation, "refLocation");
+        takeRegistryValue(log, agent.version, "version", s.refVersion, "refVersion");
+        logLine(log, "Get current agent location from Registry: \n");
+        logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     } else if (!s.iniManagerLocationFile.empty()) {
         // An expanded path that does not fit its field is refused: no file is read.
         Text refFile;
         if (!refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str())))
-            logRefusal(s, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
+            logRefusal(log, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
         if (!refFile.empty()) {
             readProperty(platform, refFile.str(), "location", s.refLocation);
             readProperty(platform, refFile.str(), "version", s.refVersion);
         }
-        logLine(s, "Get current agent location from Reference File: \n");
-        logLine(s, "refFile: (%s)\n", refFile.c_str());
+        logLine(log, "Get current agent location from Reference File: \n");
+        logLine(log, "refFile: (%s)\n", refFile.c_str());
     }
 }
 

@@ -1,10 +1,10 @@
 #include "stelvo/driver.h"
 
 #include "stelvo/agent.h"
-#include "stelvo/command_line.h"
-#include "stelvo/command_lines.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
+#include "stelvo/program_command_lines.h"
 
 #include <string>
 
@@ -12,32 +12,32 @@ namespace stelvo {
 namespace {
 
 // `title` differs between the first discovery and the one after an install.
-void logInstalledAndExpected(LauncherSettings& s, const char* title) {
-    logLine(s, "%s", title);
-    logLine(s, "%s", kBanner);
-    logLine(s, "refVersion: (%s)\n", s.refVersion.c_str());
-    logLine(s, "refLocation: (%s)\n", s.refLocation.c_str());
-    logLine(s, "\nExpected Agent Info\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "refVersion: (%s)\n", s.refVersion.c_str());
-    logLine(s, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
+void logInstalledAndExpected(const LauncherSettings& s, LogFile& log, const char* title) {
+    logLine(log, "%s", title);
+    logLine(log, "%s", kBanner);
+    logLine(log, "refVersion: (%s)\n", s.refVersion.c_str());
+    logLine(log, "refLocation: (%s)\n", s.refLocation.c_str());
+    logLine(log, "\nExpected Agent Info\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "refVersion: (%s)\n", s.refVersion.c_str());
+    logLine(log, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
 }
 
 // Ends the run when no installer is configured; the mode chooses the log lines and the message.
-int endWithoutInstaller(LauncherSettings& s, Platform& platform) {
+int endWithoutInstaller(const LauncherSettings& s, LogFile& log, Platform& platform) {
     unsigned message = kMsgVersionNotFound;
     switch (s.runMode) {
     case INSTALL:
-        logLine(s, "Running in INSTALL Mode.  \n");
-        logLine(s, "Agent is not detected on the system. Install cannot continue \n");
+        logLine(log, "Running in INSTALL Mode.  \n");
+        logLine(log, "Agent is not detected on the system. Install cannot continue \n");
         break;
     case UNINSTALL:
-        logLine(s, "Running in UNINSTALL Mode.  \n");
-        logLine(s, "Agent is not detected on the system. Uninstall cannot continue \n");
+        logLine(log, "Running in UNINSTALL Mode.  \n");
+        logLine(log, "Agent is not detected on the system. Uninstall cannot continue \n");
         break;
     case EXTENSION:
-        logLine(s, "Running in EXTENSION Mode.  \n");
-        logLine(s, "Agent is not detected on the system. Install cannot continue. \n");
+        logLine(log, "Running in EXTENSION Mode.  \n");
+        logLine(log, "Agent is not detected on the system. Install cannot continue. \n");
         message = kMsgVersionNotFoundExtension;
         break;
     }
@@ -48,21 +48,28 @@ int endWithoutInstaller(LauncherSettings& s, Platform& platform) {
 enum class InstallOutcome { Installed, Ended };
 
 // Runs the installer and judges its exit code; on Ended, `exitCode` holds the run's result.
-InstallOutcome runInstaller(LauncherSettings& s, Platform& platform, int& exitCode) {
+InstallOutcome runInstaller(LauncherSettings& s, LogFile& log, Platform& platform, int& exitCode) {
     const bool msi = isMsiInstaller(s);
     bool built = false;
+    // A folder would pass for the installer and then fail in it: it counts as missing.
     if (msi) {
-        built = buildMsiCommandLine(s, platform);
-        if (platform.fileKind(s.msiImagePath.str()) == FileKind::Missing) {
-            logLine(s, "MSI installer image is not found: %s\n", s.msiImagePath.c_str());
+        built = buildMsiCommandLine(s, log, platform);
+        const FileKind kind = platform.fileKind(s.msiImagePath.str());
+        if (kind != FileKind::Regular) {
+            if (kind == FileKind::Other)
+                logLine(log, "MSI installer image is a folder, not a package: %s\n", s.msiImagePath.c_str());
+            logLine(log, "MSI installer image is not found: %s\n", s.msiImagePath.c_str());
             showErrorBox(s, platform, kMsgInstallerNotFound, s.msiImagePath.str());
             exitCode = 1;
             return InstallOutcome::Ended;
         }
     } else {
-        built = buildInstallerCommandLine(s);
-        if (platform.fileKind(s.installerProgram.str()) == FileKind::Missing) {
-            logLine(s, "Installer does not exist: %s\n", s.installerProgram.c_str());
+        built = buildInstallerCommandLine(s, log);
+        const FileKind kind = platform.fileKind(s.installerProgram.str());
+        if (kind != FileKind::Regular) {
+            if (kind == FileKind::Other)
+                logLine(log, "Installer is a folder, not a program: %s\n", s.installerProgram.c_str());
+            logLine(log, "Installer does not exist: %s\n", s.installerProgram.c_str());
             showErrorBox(s, platform, kMsgInstallerNotFound, s.installerProgram.str());
             exitCode = 1;
             return InstallOutcome::Ended;
@@ -71,46 +78,46 @@ InstallOutcome runInstaller(LauncherSettings& s, Platform& platform, int& exitCo
 
     // A command line refused for its limits is never started.
     const long rc = built ? platform.runAndWait(s.installerProgram.str(), joinCommandLine(s.installerArglist)) : -1;
-    logLine(s, "\nReturn code of agent installer\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "rc: (%d)\n", static_cast<int>(rc));
-    logLine(s, "InstallerProgram: (%s)\n", s.installerProgram.c_str());
+    logLine(log, "\nReturn code of agent installer\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "rc: (%d)\n", static_cast<int>(rc));
+    logLine(log, "InstallerProgram: (%s)\n", s.installerProgram.c_str());
 
     if (rc == 0) return InstallOutcome::Installed;
     if (rc == kInstallRestartRequired) {
-        logLine(s, "Install succeeded; a restart is required to complete it \n");
+        logLine(log, "Install succeeded; a restart is required to complete it \n");
         return InstallOutcome::Installed;
     }
     if (rc == kInstallRestartStarted) {
         // The installer has already started the restart: end quietly with its code.
-        logLine(s, "Install succeeded; the installer has started a restart \n");
+        logLine(log, "Install succeeded; the installer has started a restart \n");
         exitCode = static_cast<int>(rc);
         return InstallOutcome::Ended;
     }
     if (rc == kInstallCancelled || (rc == kSetupCancelled && !msi)) {
-        logLine(s, "Install Cancelled by user \n");
+        logLine(log, "Install Cancelled by user \n");
         exitCode = static_cast<int>(rc);
         return InstallOutcome::Ended;
     }
-    logLine(s, "Error installing agent\n");
+    logLine(log, "Error installing agent\n");
     showErrorBox(s, platform, kMsgInstallerError, std::to_string(static_cast<int>(rc)));
     exitCode = static_cast<int>(rc);
     return InstallOutcome::Ended;
 }
 
-int startAgent(LauncherSettings& s, Platform& platform) {
-    const bool built = buildAgentCommandLine(s);
+int startAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
+    const bool built = buildAgentCommandLine(s, log);
     // A folder would pass for a program and then fail to start: it counts as missing.
     const FileKind kind = platform.fileKind(s.agentProgram.str());
     if (kind != FileKind::Regular) {
         if (kind == FileKind::Other)
-            logLine(s, "Agent program is a folder, not a program: %s \n", s.agentProgram.c_str());
-        logLine(s, "Agent program cannot be found: %s \n", s.agentProgram.c_str());
+            logLine(log, "Agent program is a folder, not a program: %s \n", s.agentProgram.c_str());
+        logLine(log, "Agent program cannot be found: %s \n", s.agentProgram.c_str());
         showErrorBox(s, platform, kMsgVersionNotFound, s.iniManagerVersion.str());
         return 1;
     }
-    logLine(s, "isWait: (%d)\n", s.isWait);
-    s.log.close();
+    logLine(log, "isWait: (%d)\n", s.isWait);
+    log.close();
 
     if (!built) return -1;
     const std::string commandLine = joinCommandLine(s.agentArglist);
@@ -127,12 +134,19 @@ int startAgent(LauncherSettings& s, Platform& platform) {
 
 }  // namespace
 
-void findLauncherLocation(LauncherSettings& s, Platform& platform, const char* programName) {
+void findLauncherLocation(LauncherSettings& s, LogFile& log, Platform& platform, const char* programName) {
     // The system's answer first: searching for the program name would find a
     // same-named program in the current folder or on PATH, and read the
-    // settings file beside it, which names the installer to run.
+    // settings file beside it, which names the installer to run. An answer
+    // that cannot be used is not replaced by the search either, which could
+    // only find this same file or such another program: the fields stay empty.
     std::string path;
-    if (!platform.ownProgramPath(path) || path.size() > Text::kWidth) {
+    const OwnPath own = platform.ownProgramPath(path);
+    if (own == OwnPath::Unusable) {
+        logRefusal(log, "launcherFullPath", "the system's path was cut or is not exactly in the ANSI code page");
+        return;
+    }
+    if (own == OwnPath::NoAnswer) {
         const std::string name = programName ? programName : "";
         path = findProgram(platform, name);
         if (path.empty()) path = findProgram(platform, name + ".exe");
@@ -140,47 +154,47 @@ void findLauncherLocation(LauncherSettings& s, Platform& platform, const char* p
     // A location that does not fit its fields is refused; the settings file
     // name is then made from the empty fields.
     if (!s.launcherFullPath.assign(path)) {
-        logRefusal(s, "launcherFullPath", "longer than " + std::to_string(Text::kWidth) + " characters");
+        logRefusal(log, "launcherFullPath", "longer than " + std::to_string(Text::kWidth) + " characters");
         return;
     }
     s.launcherDir.assign(folderPart(path));
     if (s.launcherFile.assign(filePart(path))) s.launcherName.assign(baseName(path));
-    else logRefusal(s, "launcherFile", "longer than " + std::to_string(NameText::kWidth) + " characters");
+    else logRefusal(log, "launcherFile", "longer than " + std::to_string(NameText::kWidth) + " characters");
 }
 
-int runLauncher(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {
-    findLauncherLocation(s, platform, argc > 0 ? argv[0] : nullptr);
+int runLauncher(LauncherSettings& s, LogFile& log, Platform& platform, int argc, const char* const* argv) {
+    findLauncherLocation(s, log, platform, argc > 0 ? argv[0] : nullptr);
 
     const std::string settingsPath = s.launcherDir.str() + s.launcherName.str() + ".ini";
-    if (!readSettingsFile(s, platform, settingsPath)) return 1;
+    if (!readSettingsFile(s, log, platform, settingsPath)) return 1;
 
-    if (!parseCommandLine(s, platform, argc, argv)) return 0;
+    if (!parseCommandLine(s, log, platform, argc, argv)) return 0;
 
     if (s.isDebug == 1) {
-        s.log.open(s.argLogFile.str());
-        writeInformationDump(s);
+        log.open(s.argLogFile.str());
+        writeInformationDump(s, log);
     }
 
-    resolveSettings(s, platform);
-    discoverAgent(s, platform);
-    logInstalledAndExpected(s, "\nInstalled Agent Info\n");
+    resolveSettings(s, log, platform);
+    discoverAgent(s, log, platform);
+    logInstalledAndExpected(s, log, "\nInstalled Agent Info\n");
 
     if (!isAgentAcceptable(s)) {
-        logLine(s, "Agent is not installed.  Prepare to install.\n");
-        if (s.iniInstallerLocation.empty()) return endWithoutInstaller(s, platform);
+        logLine(log, "Agent is not installed.  Prepare to install.\n");
+        if (s.iniInstallerLocation.empty()) return endWithoutInstaller(s, log, platform);
 
         int exitCode = 0;
-        if (runInstaller(s, platform, exitCode) == InstallOutcome::Ended) return exitCode;
+        if (runInstaller(s, log, platform, exitCode) == InstallOutcome::Ended) return exitCode;
 
-        discoverAgent(s, platform);
-        logInstalledAndExpected(s, "\nInstalled Agent Info (after install agent) \n");
+        discoverAgent(s, log, platform);
+        logInstalledAndExpected(s, log, "\nInstalled Agent Info (after install agent) \n");
         if (!isAgentAcceptable(s)) {
-            logLine(s, "Correct agent cannot be found \n");
+            logLine(log, "Correct agent cannot be found \n");
             showErrorBox(s, platform, kMsgVersionNotFound, s.iniManagerVersion.str());
             return 1;
         }
     }
-    return startAgent(s, platform);
+    return startAgent(s, log, platform);
 }
 
 }  // namespace stelvo

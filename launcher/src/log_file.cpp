@@ -1,7 +1,5 @@
 #include "stelvo/log_file.h"
 
-#include "stelvo/launcher_settings.h"
-
 #include <vector>
 
 namespace stelvo {
@@ -50,26 +48,24 @@ bool LogFile::firstRefusalOf(const char* field) {
     return true;
 }
 
-bool isLogging(const LauncherSettings& s) { return s.isDebug == 1 && s.log.isOpen(); }
-
-void logLine(LauncherSettings& s, const char* format, ...) {
-    if (!isLogging(s)) return;
+void logLine(LogFile& log, const char* format, ...) {
+    if (!isLogging(log)) return;
     va_list args;
     va_start(args, format);
-    s.log.vwrite(format, args);
+    log.vwrite(format, args);
     va_end(args);
 }
 
-void logRefusal(LauncherSettings& s, const char* field, const std::string& why) {
-    if (!s.log.firstRefusalOf(field)) return;
+void logRefusal(LogFile& log, const char* field, const std::string& why) {
+    if (!log.firstRefusalOf(field)) return;
     const std::string line = std::string(field) + " refused: " + why + "\n";
-    if (isLogging(s)) logLine(s, "%s", line.c_str());
-    else s.log.keptRefusals().push_back(line);
+    if (isLogging(log)) logLine(log, "%s", line.c_str());
+    else log.keptRefusals().push_back(line);
 }
 
-void writeKeptRefusals(LauncherSettings& s) {
-    for (const std::string& line : s.log.keptRefusals()) logLine(s, "%s", line.c_str());
-    s.log.keptRefusals().clear();
+void writeKeptRefusals(LogFile& log) {
+    for (const std::string& line : log.keptRefusals()) logLine(log, "%s", line.c_str());
+    log.keptRefusals().clear();
 }
 
 }  // namespace stelvo

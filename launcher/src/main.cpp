@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     static stelvo::LauncherSettings settings;
+    stelvo::LogFile log;
     stelvo::Win32Platform platform;
-    return stelvo::runLauncher(settings, platform, argc, argv);
+    return stelvo::runLauncher(settings, log, platform, argc, argv);
 }

@@ -84,13 +84,13 @@ void showMessageBox(Platform& platform, std::string_view text, std::string_view 
                         style);
 }
 
-void showUsage(LauncherSettings& s, Platform& platform) {
+void showUsage(const LauncherSettings& s, Platform& platform) {
     const std::string title = loadMessage(platform, kMsgUsageTitle);
     const std::string text = formatMessage(loadMessage(platform, kMsgUsage), platform.ansiToUtf8(s.launcherName.str()));
     showMessageBox(platform, text, title, kBoxInformation);
 }
 
-void showErrorBox(LauncherSettings& s, Platform& platform, unsigned id, std::string_view argument) {
+void showErrorBox(const LauncherSettings& s, Platform& platform, unsigned id, std::string_view argument) {
     if (s.isDialogAllowed != 1) return;
     const std::string title = loadMessage(platform, kMsgErrorTitle);
     const std::string text = formatMessage(loadMessage(platform, id), platform.ansiToUtf8(std::string(argument)));

@@ -1,4 +1,4 @@
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 #include <vector>
 

@@ -1,5 +1,7 @@
 #include "win32_platform.h"
 
+#include "string_table_block.h"
+
 #include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
@@ -61,15 +63,12 @@ bool Win32Platform::folderPath(int csidl, std::string& path) {
     return true;
 }
 
-RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                              std::string& data) {
+RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                              const std::string& name, std::string& data) {
     mirravon::RegistryKey opened;
-    // A 64-bit agent registers itself in the machine's 64-bit view, looked in
-    // when the value is not in the default one. HKCU\Software is one key for
-    // both views.
-    const LONG status = root == RegistryRoot::LocalMachine
-                            ? opened.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ, name.c_str())
-                            : opened.Open(HKEY_CURRENT_USER, key.c_str(), KEY_READ);
+    const LONG status =
+        opened.Open(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), KEY_READ,
+                    view == RegistryView::Other ? mirravon::OtherView() : mirravon::RegistryView::Default);
     if (status != ERROR_SUCCESS) return RegistryRead::KeyNotOpened;
     std::vector<BYTE> bytes;
     if (opened.ReadValue(name.c_str(), mirravon::RegistryTypes::Any(), bytes) != ERROR_SUCCESS)
@@ -94,16 +93,17 @@ std::unique_ptr<ChunkReader> Win32Platform::openFile(const std::string& path) {
     return std::make_unique<Win32FileReader>(std::move(file));
 }
 
-bool Win32Platform::ownProgramPath(std::string& path) {
+OwnPath Win32Platform::ownProgramPath(std::string& path) {
     std::wstring wide(kLongestPath, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
-    // 0: no answer; the whole room: the path was cut.
-    if (length == 0 || length >= wide.size()) return false;
+    if (length == 0) return OwnPath::NoAnswer;
+    // The whole room: the path was cut.
+    if (length >= wide.size()) return OwnPath::Unusable;
     // A character the ANSI code page cannot hold would name another file.
     std::optional<std::string> ansi = mirravon::AnsiFromWideExactly(wide.data(), length);
-    if (!ansi) return false;
+    if (!ansi) return OwnPath::Unusable;
     path = std::move(*ansi);
-    return true;
+    return OwnPath::Given;
 }
 
 bool Win32Platform::currentDirectory(std::string& dir) {
@@ -141,14 +141,7 @@ std::string Win32Platform::ansiToUtf8(const std::string& text) {
 unsigned short Win32Platform::userLanguage() { return ::GetUserDefaultLangID(); }
 
 bool Win32Platform::stringTableBlock(unsigned block, unsigned short language, std::u16string& units) {
-    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(block), language);
-    if (found == nullptr) return false;
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    if (loaded == nullptr) return false;
-    const auto* data = static_cast<const char16_t*>(::LockResource(loaded));
-    if (data == nullptr) return false;
-    units.assign(data, ::SizeofResource(nullptr, found) / sizeof(char16_t));
-    return true;
+    return loadStringTableBlock(nullptr, block, language, units);
 }
 
 void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, unsigned style) {

@@ -12,11 +12,11 @@ public:
     bool isUserAnAdmin() override;
     bool pathIsRelative(const std::string& path) override;
     bool folderPath(int csidl, std::string& path) override;
-    RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                   std::string& data) override;
+    RegistryRead readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                   const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<ChunkReader> openFile(const std::string& path) override;
-    bool ownProgramPath(std::string& path) override;
+    OwnPath ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;

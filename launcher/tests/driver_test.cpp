@@ -4,7 +4,7 @@
 #include "mirravon_test/wine_paths.h"
 #include "stelvo/driver.h"
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ protected:
     }
     int run(std::vector<const char*> args = {}) {
         args.insert(args.begin(), "C:\\img\\stelvo.exe");
-        return runLauncher(s, p, static_cast<int>(args.size()), args.data());
+        return runLauncher(s, log, p, static_cast<int>(args.size()), args.data());
     }
     // The installer "installs" the agent when it ends with one of these codes.
     void installerInstalls(long code, const std::string& version = "7.0") {
@@ -72,6 +72,7 @@ protected:
 
     FakePlatform p;
     LauncherSettings s;
+    LogFile log;
 };
 
 }  // namespace
@@ -94,7 +95,7 @@ TEST_F(Driver, LauncherStartedByBareNameFindsItselfWithExe) {
     p.files["C:\\img\\.\\stelvo.exe"] = "";
     p.files["C:\\img\\.\\stelvo.ini"] = kIni;
     const char* args[] = {"stelvo"};
-    EXPECT_EQ(runLauncher(s, p, 1, args), 0);
+    EXPECT_EQ(runLauncher(s, log, p, 1, args), 0);
     EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\.\\stelvo.exe");
     EXPECT_EQ(s.launcherDir.str(), "C:\\img\\.\\");
 }
@@ -106,18 +107,27 @@ TEST_F(Driver, OwnPathComesFromTheSystemSoAPlantedLauncherIsNotTaken) {
     p.files["C:\\Downloads\\.\\stelvo.ini"] = "[INSTALLER]\nLOCATION=planted.exe\n[MANAGER]\nVERSION=99\n";
     p.ownPath = "C:\\img\\stelvo.exe";
     const char* args[] = {"stelvo"};
-    EXPECT_EQ(runLauncher(s, p, 1, args), 0);
+    EXPECT_EQ(runLauncher(s, log, p, 1, args), 0);
     EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\stelvo.exe");
     EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
 
-    // A system path that does not fit the field counts as none: the search decides.
-    FakePlatform fp;
-    fp.files = p.files;
-    fp.currentDir = p.currentDir;
-    fp.ownPath = "C:\\" + std::string(252, 'd') + "\\stelvo.exe";
-    LauncherSettings ls;
-    EXPECT_EQ(runLauncher(ls, fp, 1, args), 1);
-    EXPECT_EQ(ls.launcherFullPath.str(), "C:\\Downloads\\.\\stelvo.exe");
+    // A system path that does not fit the field (256 characters), or that the
+    // code page cannot hold, is not replaced by the search: the location stays
+    // empty and ".ini" is not opened, not even one left in the current folder.
+    for (const bool unusable : {false, true}) {
+        FakePlatform fp;
+        fp.files = p.files;
+        fp.files[".ini"] = p.files["C:\\Downloads\\.\\stelvo.ini"];
+        fp.currentDir = p.currentDir;
+        fp.ownPath = "C:\\" + std::string(242, 'd') + "\\stelvo.exe";
+        fp.ownPathUnusable = unusable;
+        LauncherSettings ls;
+        LogFile lslog;
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << unusable;
+        EXPECT_EQ(ls.launcherFullPath.str(), "") << unusable;
+        ASSERT_EQ(fp.boxes.size(), 1u) << unusable;
+        EXPECT_EQ(fp.boxText(0), "Cannot open INI file: .ini\n") << unusable;
+    }
 }
 
 TEST_F(Driver, MissingSettingsFileShowsItsBoxEvenWhenSilent) {
@@ -132,7 +142,7 @@ TEST_F(Driver, LauncherNameBeyond51CharactersIsRefused) {
     const std::string longName = "C:\\img\\" + std::string(48, 'n') + ".exe";  // 52 characters
     p.files[longName] = "";
     const char* args[] = {longName.c_str()};
-    EXPECT_EQ(runLauncher(s, p, 1, args), 1);
+    EXPECT_EQ(runLauncher(s, log, p, 1, args), 1);
     EXPECT_TRUE(s.launcherFile.empty());
     EXPECT_EQ(boxText(), "Cannot open INI file: C:\\img\\.ini\n");
 }
@@ -160,14 +170,15 @@ TEST_F(Driver, NoAgentNoInstallerBoxByMode) {
         fp.files = p.files;
         fp.files["C:\\img\\stelvo.ini"] = std::string("[MANAGER]\nVERSION=7.0\nMODE=") + c.mode + "\n";
         LauncherSettings ls;
-        ls.log.openInMemory();
+        LogFile lslog;
+        lslog.openInMemory();
         ls.isDebug = 1;
         const char* args[] = {"C:\\img\\stelvo.exe"};
-        EXPECT_EQ(runLauncher(ls, fp, 1, args), 1);
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1);
         ASSERT_EQ(fp.boxes.size(), 1u);
         EXPECT_EQ(fp.boxText(0).rfind(c.message, 0), 0u) << c.mode;
-        EXPECT_NE(ls.log.memory().find(std::string("Running in ") + c.mode + " Mode.  \n"), std::string::npos);
-        EXPECT_NE(ls.log.memory().find(c.logLine), std::string::npos);
+        EXPECT_NE(lslog.memory().find(std::string("Running in ") + c.mode + " Mode.  \n"), std::string::npos);
+        EXPECT_NE(lslog.memory().find(c.logLine), std::string::npos);
     }
 }
 
@@ -211,16 +222,17 @@ TEST_F(Driver, InstallerCodes) {
             return rc;
         };
         LauncherSettings ls;
+        LogFile lslog;
         ls.isDebug = 1;
-        ls.log.openInMemory();
+        lslog.openInMemory();
         const char* args[] = {"C:\\img\\stelvo.exe", "-wait"};
-        EXPECT_EQ(runLauncher(ls, fp, 2, args), c.exit) << c.rc << (c.msi ? " msi" : " setup");
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 2, args), c.exit) << c.rc << (c.msi ? " msi" : " setup");
         EXPECT_EQ(fp.boxes.size(), c.box ? 1u : 0u) << c.rc;
         if (c.box) {
             EXPECT_NE(fp.boxText(0).find("Return Code=" + std::to_string(c.rc)), std::string::npos);
         }
         EXPECT_EQ(fp.starts.size(), c.agentStarted ? 2u : 1u) << c.rc;
-        EXPECT_NE(ls.log.memory().find("rc: (" + std::to_string(c.rc) + ")\n"), std::string::npos);
+        EXPECT_NE(lslog.memory().find("rc: (" + std::to_string(c.rc) + ")\n"), std::string::npos);
     }
 }
 
@@ -242,9 +254,42 @@ TEST_F(Driver, MissingInstallerFiles) {
     fp.files = p.files;
     fp.files["C:\\img\\stelvo.ini"] = "[INSTALLER]\nLOCATION=sub\\..\\setup.exe\n[MANAGER]\nVERSION=1\n";
     LauncherSettings ls;
+    LogFile lslog;
     const char* args[] = {"C:\\img\\stelvo.exe", "-silent"};
-    EXPECT_EQ(runLauncher(ls, fp, 2, args), 1);
+    EXPECT_EQ(runLauncher(ls, lslog, fp, 2, args), 1);
     EXPECT_TRUE(fp.boxes.empty());
+}
+
+// A folder where the package or the setup program should be is not an installer.
+TEST_F(Driver, InstallerThatIsAFolderCountsAsMissing) {
+    struct Case {
+        const char* location;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"agent.msi", "MSI installer image is a folder, not a package: C:\\img\\agent.msi\n"
+                      "MSI installer image is not found: C:\\img\\agent.msi\n"},
+        {"setup.exe", "Installer is a folder, not a program: C:\\img\\setup.exe\n"
+                      "Installer does not exist: C:\\img\\setup.exe\n"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fp;
+        fp.files = p.files;
+        fp.files.erase("C:\\img\\agent.msi");
+        fp.folders.insert(std::string("C:\\img\\") + c.location);
+        fp.files["C:\\img\\stelvo.ini"] = std::string("[INSTALLER]\nLOCATION=") + c.location + "\n[MANAGER]\nVERSION=1\n";
+        LauncherSettings ls;
+        ls.isDebug = 1;
+        LogFile lslog;
+        lslog.openInMemory();
+        const char* args[] = {"C:\\img\\stelvo.exe"};
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << c.location;
+        EXPECT_TRUE(fp.starts.empty()) << c.location;
+        ASSERT_EQ(fp.boxes.size(), 1u) << c.location;
+        EXPECT_EQ(fp.boxText(0), std::string("The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\") +
+                                     c.location);
+        EXPECT_NE(lslog.memory().find(c.lines), std::string::npos) << c.location;
+    }
 }
 
 TEST_F(Driver, AgentStillTooOldAfterInstall) {
@@ -268,16 +313,16 @@ TEST_F(Driver, AgentProgramThatIsAFolderCountsAsMissing) {
     p.files.erase("C:\\Q\\bin\\agent.exe");
     p.folders.insert("C:\\Q\\bin\\agent.exe");
     s.isDebug = 1;
-    s.log.openInMemory();
+    log.openInMemory();
     EXPECT_EQ(run({"-wait"}), 1);
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(boxText(), "Quillmont version 7.0 or later cannot be found.");
     EXPECT_TRUE(p.starts.empty());
-    const std::string& log = s.log.memory();
-    EXPECT_NE(log.find("Agent program is a folder, not a program: C:\\Q\\bin\\agent.exe \n"
+    const std::string& written = log.memory();
+    EXPECT_NE(written.find("Agent program is a folder, not a program: C:\\Q\\bin\\agent.exe \n"
                        "Agent program cannot be found: C:\\Q\\bin\\agent.exe \n"),
               std::string::npos);
-    EXPECT_EQ(log.find("isWait: (1)\n", log.find("Command to launch agent")), std::string::npos);
+    EXPECT_EQ(written.find("isWait: (1)\n", written.find("Command to launch agent")), std::string::npos);
 }
 
 TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
@@ -295,8 +340,8 @@ TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
     const char* args[] = {longName.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),
                           "-log",           logPath.c_str(),    "-appDataLocation", tooLong.c_str(),
                           "-managerArgs",   tooLong.c_str(),    "b"};
-    EXPECT_EQ(runLauncher(s, p, 12, args), 0);
-    const std::string log = readFile(logPath);
+    EXPECT_EQ(runLauncher(s, log, p, 12, args), 0);
+    const std::string written = readFile(logPath);
     std::remove(logPath.c_str());
     const std::string early = "launcherFile refused: longer than 51 characters\n"
                               "iniInstallerArgs refused: more than 255 entries\n"
@@ -305,11 +350,11 @@ TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
     // Refusals from before the log opened follow the information dump.
     const std::string joined = "inputFile refused: longer than 255 characters, or beyond 255 components of up to "
                                "255 characters\n";
-    EXPECT_NE(log.find("argAppDataLocation: ()\nargManagerArgs[0]: (b)\n" + early + joined + "\nMode\n"),
+    EXPECT_NE(written.find("argAppDataLocation: ()\nargManagerArgs[0]: (b)\n" + early + joined + "\nMode\n"),
               std::string::npos);
-    EXPECT_NE(log.find("inputFile: ()\n"), std::string::npos);
+    EXPECT_NE(written.find("inputFile: ()\n"), std::string::npos);
     for (const char* field : {"launcherFile", "argAppDataLocation", "inputFile"})
-        EXPECT_EQ(log.find(field + std::string(" refused"), log.find(field + std::string(" refused")) + 1),
+        EXPECT_EQ(written.find(field + std::string(" refused"), written.find(field + std::string(" refused")) + 1),
                   std::string::npos)
             << field;
     ASSERT_EQ(p.starts.size(), 1u);
@@ -336,8 +381,9 @@ TEST_F(Driver, AgentEndingWith23IsStartedAgainWaiting) {
     fp.files = p.files;
     fp.registry = p.registry;
     LauncherSettings ls;
+    LogFile lslog;
     const char* args[] = {"C:\\img\\stelvo.exe"};
-    EXPECT_EQ(runLauncher(ls, fp, 1, args), 0);
+    EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 0);
     EXPECT_EQ(fp.starts.size(), 1u);
 }
 
@@ -373,7 +419,7 @@ TEST_F(Driver, LogFileHoldsEverySectionInOrder) {
     };
     std::remove(example.logPath.c_str());
     EXPECT_EQ(run({"-log", example.logPath.c_str(), "-wait"}), 0);
-    EXPECT_FALSE(s.log.isOpen());  // closed before the agent starts
+    EXPECT_FALSE(log.isOpen());  // closed before the agent starts
     std::string expected;
     for (const std::string& line : exampleRunLog(example)) expected += line + "\n";
     EXPECT_EQ(readFile(example.logPath), expected);

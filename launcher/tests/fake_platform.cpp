@@ -42,10 +42,11 @@ bool FakePlatform::folderPath(int csidl, std::string& path) {
     return true;
 }
 
-RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                             std::string& data) {
-    auto it = registry.find({root, key});
-    if (it == registry.end()) return RegistryRead::KeyNotOpened;
+RegistryRead FakePlatform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                             const std::string& name, std::string& data) {
+    const Registry& inView = view == RegistryView::Default ? registry : otherView;
+    auto it = inView.find({root, key});
+    if (it == inView.end()) return RegistryRead::KeyNotOpened;
     auto value = it->second.find(name);
     if (value == it->second.end()) return RegistryRead::ValueAbsent;
     data = value->second;
@@ -79,10 +80,11 @@ std::unique_ptr<stelvo::ChunkReader> FakePlatform::openFile(const std::string& p
     return std::make_unique<ContentReader>(it->second, readChunk);
 }
 
-bool FakePlatform::ownProgramPath(std::string& path) {
-    if (ownPath.empty()) return false;
+stelvo::OwnPath FakePlatform::ownProgramPath(std::string& path) {
+    if (ownPathUnusable) return stelvo::OwnPath::Unusable;
+    if (ownPath.empty()) return stelvo::OwnPath::NoAnswer;
     path = ownPath;
-    return true;
+    return stelvo::OwnPath::Given;
 }
 
 bool FakePlatform::currentDirectory(std::string& dir) {

@@ -16,6 +16,7 @@ namespace stelvo_test {
 using stelvo::FileKind;
 using stelvo::RegistryRead;
 using stelvo::RegistryRoot;
+using stelvo::RegistryView;
 
 struct Box {
     std::u16string text;
@@ -37,16 +38,21 @@ public:
     std::map<std::string, std::string> files;
     // The most bytes one read of an opened file hands over.
     std::size_t readChunk = static_cast<std::size_t>(-1);
-    // The launcher's own path as the system gives it; empty: the system gives none.
+    // The launcher's own path as the system gives it; empty: the system gives
+    // none, or (ownPathUnusable) one the ANSI code page cannot hold.
     std::string ownPath;
+    bool ownPathUnusable = false;
     std::set<std::string> folders;
     std::map<std::string, std::string> environment;
     std::string currentDir = "C:\\work";
     bool currentDirFits = true;
     std::string systemDir = "C:\\windows\\system32";
     std::map<int, std::string> shellFolders;
-    // Each value's data as the system would hand it over.
-    std::map<std::pair<RegistryRoot, std::string>, std::map<std::string, std::string>> registry;
+    // Each value's data as the system would hand it over, in the default view
+    // and in the other one.
+    using Registry = std::map<std::pair<RegistryRoot, std::string>, std::map<std::string, std::string>>;
+    Registry registry;
+    Registry otherView;
     // The string tables of the user's language (English texts by default); an
     // empty map: that language has none.
     std::map<unsigned, std::u16string> messages;
@@ -63,11 +69,11 @@ public:
     bool isUserAnAdmin() override;
     bool pathIsRelative(const std::string& path) override;
     bool folderPath(int csidl, std::string& path) override;
-    RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                   std::string& data) override;
+    RegistryRead readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                   const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string& path) override;
-    bool ownProgramPath(std::string& path) override;
+    stelvo::OwnPath ownProgramPath(std::string& path) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;

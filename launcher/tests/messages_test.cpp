@@ -101,6 +101,36 @@ TEST(Utf8, RoundTripAndInvalidInputIsReplaced) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xd800')), "\xef\xbf\xbd");
 }
 
+// At each boundary between sequence lengths the exact bytes: an off-by-one in
+// a limit gives an overlong or a cut sequence. A lone surrogate, high or low,
+// becomes U+FFFD (EF BF BD) and takes nothing of its neighbours.
+TEST(Utf8, SequenceLengthBoundariesAndLoneSurrogates) {
+    struct Case {
+        std::u16string utf16;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {u"\u007f", "\x7f"},
+        {u"\u0080", "\xc2\x80"},
+        {u"\u07ff", "\xdf\xbf"},
+        {u"\u0800", "\xe0\xa0\x80"},
+        {u"\uffff", "\xef\xbf\xbf"},
+        {u"\U00010000", "\xf0\x90\x80\x80"},
+        {u"\U0010FFFF", "\xf4\x8f\xbf\xbf"},
+        {std::u16string{u'a', char16_t(0xD800), u'b'}, "a\xef\xbf\xbd" "b"},
+        {std::u16string{u'a', char16_t(0xDFFF), u'b'}, "a\xef\xbf\xbd" "b"},
+        {std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xef\xbf\xbd\xef\xbf\xbd"},  // reversed pair
+        {std::u16string{u'x', char16_t(0xDBFF)}, "x\xef\xbf\xbd"},  // high surrogate at the end
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(utf16ToUtf8(c.utf16), c.utf8) << static_cast<unsigned>(c.utf16[0]);
+        // Text without a lone surrogate comes back unchanged.
+        if (c.utf8.find("\xef\xbf\xbd") == std::string::npos) {
+            EXPECT_EQ(utf8ToUtf16(c.utf8), c.utf16) << static_cast<unsigned>(c.utf16[0]);
+        }
+    }
+}
+
 TEST(Messages, BoxTextAndTitleAreCutTo254Units) {
     FakePlatform p;
     showMessageBox(p, std::string(300, 'x'), std::string(254, 't'), kBoxError);

@@ -1,10 +1,11 @@
-// Reads stelvo.exe's own resources the way the launcher does (FindResourceEx,
-// LoadResource, the launcher's own walk over a string-table block) and checks
-// the message table and the icon group.
+// Reads stelvo.exe's own resources the way the launcher does (its block loader,
+// which asks only for a language the block is held in, and its own walk over a
+// string-table block) and checks the message table and the icon group.
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/test_main.h"
 #include "stelvo/messages.h"
 #include "stelvo/utf8.h"
+#include "string_table_block.h"
 
 #include <gtest/gtest.h>
 
@@ -27,15 +28,9 @@ protected:
 
     // The text at `id` of the string table in `lang`, or nothing when the block or slot is missing.
     static bool loadString(UINT id, WORD lang, std::u16string& text) {
-        HRSRC found = ::FindResourceExA(s_module.get(), MAKEINTRESOURCEA(6),
-                                        MAKEINTRESOURCEA(stelvo::messageBlock(id)), lang);
-        if (!found) return false;
-        HGLOBAL loaded = ::LoadResource(s_module.get(), found);
-        if (!loaded) return false;
-        const auto* units = static_cast<const char16_t*>(::LockResource(loaded));
-        if (!units) return false;
-        const std::u16string_view block(units, ::SizeofResource(s_module.get(), found) / sizeof(char16_t));
-        return stelvo::stringTableText(block, id, text);
+        std::u16string block;
+        return stelvo::loadStringTableBlock(s_module.get(), stelvo::messageBlock(id), lang, block) &&
+               stelvo::stringTableText(block, id, text);
     }
 
     static mirravon::unique_hmodule s_module;
@@ -94,6 +89,19 @@ TEST_F(LauncherResources, TranslationsAreNotEnglishCopies) {
     EXPECT_NE(japanese, english);
     // Stored as UTF-16, not as the build machine's bytes: Japanese text has no byte-sized units.
     EXPECT_NE(japanese.find(u'\x898B'), std::u16string::npos);  // 見
+}
+
+// Languages without a table of their own get no answer, not another language's
+// table: the launcher's order of languages then decides, as under Wine.
+TEST_F(LauncherResources, OnlyALanguageATableIsHeldInAnswers) {
+    ASSERT_TRUE(s_module.valid());
+    for (const WORD lang : std::initializer_list<WORD>{0x0000, 0x0400, 0x0800, 0x0009, 0x0007, 0x0809, 0x0C07, 0x0413}) {
+        std::u16string block;
+        EXPECT_FALSE(stelvo::loadStringTableBlock(s_module.get(), stelvo::messageBlock(2011), lang, block))
+            << "language 0x" << std::hex << lang;
+    }
+    std::u16string block;
+    EXPECT_FALSE(stelvo::loadStringTableBlock(s_module.get(), 99, 0x0409, block));  // no such block
 }
 
 TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {

@@ -5,9 +5,8 @@
 
 #include <string>
 
-#include "mirravon/guarded_call.h"
+#include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
-#include "tavroos/kestrum.h"
 #include "tavroos/registry_reader.h"
 #include "tavroos/text_rules.h"
 
@@ -26,18 +25,6 @@ constexpr DWORD kTerminationWaitMs = 5000;
 bool FirstModule(HANDLE process, HMODULE& module) {
     DWORD needed = 0;
     return ::EnumProcessModules(process, &module, sizeof module, &needed) != FALSE;
-}
-
-// The path the system keeps for the process's program. A 32-bit process cannot
-// read the modules of a 64-bit one (Windows answers 299, Wine 998), so on a
-// 64-bit Windows this is how a 64-bit agent controller is seen at all. The
-// handle opened for inspection carries the limited query right it needs.
-bool ImagePath(HANDLE process, std::wstring& path) {
-    wchar_t buffer[kModuleUnits];
-    DWORD length = kModuleUnits;
-    if (!::QueryFullProcessImageNameW(process, 0, buffer, &length) || length == 0) return false;
-    path.assign(buffer, length);
-    return true;
 }
 
 enum class Naming { FileOnly, FullPath };
@@ -62,6 +49,19 @@ bool ProgramName(HANDLE process, Naming naming, std::wstring& name) {
 }
 
 }  // namespace
+
+// A 32-bit process cannot read the modules of a 64-bit one (Windows answers
+// 299, Wine 998), so on a 64-bit Windows this is how a 64-bit agent controller
+// is seen at all. The handle opened for inspection carries the limited query
+// right it needs. The system fails a query whose room is too small rather than
+// cut the path, so a longer path is no name at all.
+bool ImagePath(HANDLE process, std::wstring& path, ImagePathQuery query) {
+    wchar_t buffer[kModuleUnits];
+    DWORD length = kModuleUnits;
+    if (!query(process, 0, buffer, &length) || length == 0 || length >= kModuleUnits) return false;
+    path.assign(buffer, length);
+    return true;
+}
 
 CAgentControllerStarter::CAgentControllerStarter(BStr serverExe, BStr serviceExe, AgentControllerTiming timing)
     : m_bstrServerExe(std::move(serverExe)), m_bstrServiceExe(std::move(serviceExe)), m_timing(timing) {}
@@ -161,20 +161,17 @@ bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
 }
 
 bool CAgentControllerStarter::StartFromInstallHome() {
-    // A 64-bit agent controller records its home in the 64-bit view.
-    CRegistryReader reader;
-    if (!reader.KeyExists(HKEY_LOCAL_MACHINE, kRegistryKey, RegistryLookup::FallBackTo64)) return false;
-    wchar_t installHome[kInstallHomeUnits] = {};
-    if (!reader.ReadStringValue(HKEY_LOCAL_MACHINE, kRegistryKey, kInstallHomeValue, installHome, kInstallHomeUnits,
-                                RegistryLookup::FallBackTo64))
+    // The agent controller records its home in the view of its own kind. The
+    // key that exists and the home read from it are one view's: a key left in
+    // the default view with no home sends the read to the other view's key.
+    mirravon::RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kRegistryKey, KEY_READ, mirravon::RegistryView::DefaultThenOther,
+                 {kInstallHomeValue}) != ERROR_SUCCESS)
         return false;
+    wchar_t installHome[kInstallHomeUnits] = {};
+    if (!ReadStringValue(key, kInstallHomeValue, installHome, kInstallHomeUnits)) return false;
     Run(BStr(installHome) + BStr(L"\\bin\\") + m_bstrServerExe, nullptr);
     return WaitForServer();
-}
-
-bool CKestrum::StartQAC() noexcept {
-    return mirravon::GuardedCall([] { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe").Start(); },
-                                 [] { return false; });
 }
 
 }  // namespace tavroos

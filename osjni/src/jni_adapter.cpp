@@ -8,24 +8,18 @@ namespace tavroos {
 
 static_assert(sizeof(jchar) == sizeof(wchar_t), "UTF-16 units on both sides");
 
+using mirravon::jni::CachedClass;
+using mirravon::jni::CachedMethodId;
+using mirravon::jni::LocalRef;
+using mirravon::jni::PendingException;
+using mirravon::jni::StringChars;
+
 namespace {
 
-// The VM's units of one Java string, released on every way out.
-class StringChars {
-public:
-    StringChars(JNIEnv* env, jstring text) : m_env(env), m_text(text), m_chars(env->GetStringChars(text, nullptr)) {
-        if (!m_chars) throw JavaExceptionPending{};
-    }
-    ~StringChars() { m_env->ReleaseStringChars(m_text, m_chars); }
-    StringChars(const StringChars&) = delete;
-    StringChars& operator=(const StringChars&) = delete;
-    const jchar* get() const noexcept { return m_chars; }
-
-private:
-    JNIEnv* m_env;
-    jstring m_text;
-    const jchar* m_chars;
-};
+CachedClass g_shareRecordClass(kShareRecordClass);
+CachedMethodId g_shareRecordCtor(g_shareRecordClass, "<init>", kShareRecordCtor);
+CachedClass g_fileStatClass(kFileStatClass);
+CachedMethodId g_fileStatCtor(g_fileStatClass, "<init>", kFileStatCtor);
 
 }  // namespace
 
@@ -38,7 +32,7 @@ jstring CJniAdapter::ToJavaString(const BStr& text) {
     if (length > static_cast<std::size_t>(INT32_MAX)) throw KestrumUnmanagedException{};
     jstring result =
         m_env->NewString(reinterpret_cast<const jchar*>(text.c_str()), static_cast<jsize>(length));
-    if (!result) throw JavaExceptionPending{};
+    if (!result) throw PendingException{};
     return result;
 }
 
@@ -48,75 +42,54 @@ BStr CJniAdapter::ToNativeString(jstring text) {
     CheckPending();
     std::vector<wchar_t> copy(static_cast<std::size_t>(length) + 1, L'\0');
     {
-        StringChars chars(m_env, text);
+        const StringChars chars(m_env, text);
+        if (!chars) throw PendingException{};
         if (length > 0) std::memcpy(copy.data(), chars.get(), static_cast<std::size_t>(length) * sizeof(jchar));
     }
     return BStr(copy.data());
 }
 
 jobjectArray CJniAdapter::NewShareRecordArray(const ShareRecord* records, int count) {
-    return NewRecordArray(kShareRecordClass, kShareRecordCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
-        const jstring path = ToJavaString(records[i].m_bstrPath);
-        const jstring name = ToJavaString(records[i].m_bstrName);
-        const jobject element = m_env->NewObject(cls, ctor, path, name);
-        m_env->DeleteLocalRef(name);
-        m_env->DeleteLocalRef(path);
-        return element;
+    return NewRecordArray(g_shareRecordClass, g_shareRecordCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
+        const LocalRef<jstring> path(m_env, ToJavaString(records[i].m_bstrPath));
+        const LocalRef<jstring> name(m_env, ToJavaString(records[i].m_bstrName));
+        return m_env->NewObject(cls, ctor, path.get(), name.get());
     });
 }
 
 jobjectArray CJniAdapter::NewFileStatArray(const FStatRecord* records, int count) {
-    return NewRecordArray(kFileStatClass, kFileStatCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
-        const jstring name = ToJavaString(records[i].m_bstrName);
-        const jobject element = m_env->NewObject(cls, ctor, name, ToJavaBool(records[i].m_bDirectory));
-        m_env->DeleteLocalRef(name);
-        return element;
+    return NewRecordArray(g_fileStatClass, g_fileStatCtor, count, [&](jclass cls, jmethodID ctor, jsize i) {
+        const LocalRef<jstring> name(m_env, ToJavaString(records[i].m_bstrName));
+        return m_env->NewObject(cls, ctor, name.get(), ToJavaBool(records[i].m_bDirectory));
     });
 }
 
 template <typename MakeElement>
-jobjectArray CJniAdapter::NewRecordArray(const char* className, const char* descriptor, int count,
+jobjectArray CJniAdapter::NewRecordArray(CachedClass& recordClass, CachedMethodId& constructor, int count,
                                          MakeElement makeElement) {
-    const jclass cls = FindClass(className);
-    const jmethodID ctor = Constructor(cls, descriptor);
+    const LocalRef<jclass> cls = recordClass.get(m_env);
+    if (!cls) throw PendingException{};
+    const jmethodID ctor = constructor.get(m_env, cls.get());
+    if (!ctor) throw PendingException{};
     const jsize length = count > 0 ? count : 0;
-    jobjectArray array = m_env->NewObjectArray(length, cls, nullptr);
-    if (!array) throw JavaExceptionPending{};
+    jobjectArray array = m_env->NewObjectArray(length, cls.get(), nullptr);
+    if (!array) throw PendingException{};
     for (jsize i = 0; i < length; ++i) {
         // Each element's references are dropped at once: a long list would
         // otherwise fill the call's local reference table.
-        const jobject element = makeElement(cls, ctor, i);
-        if (!element) throw JavaExceptionPending{};
-        m_env->SetObjectArrayElement(array, i, element);
-        m_env->DeleteLocalRef(element);
+        const LocalRef<jobject> element(m_env, makeElement(cls.get(), ctor, i));
+        if (!element) throw PendingException{};
+        m_env->SetObjectArrayElement(array, i, element.get());
         CheckPending();
     }
-    m_env->DeleteLocalRef(cls);
     return array;
 }
 
-jclass CJniAdapter::FindClass(const char* name) {
-    const jclass cls = m_env->FindClass(name);
-    if (!cls) throw JavaExceptionPending{};
-    return cls;
-}
-
-jmethodID CJniAdapter::Constructor(jclass cls, const char* descriptor) {
-    const jmethodID ctor = m_env->GetMethodID(cls, "<init>", descriptor);
-    if (!ctor) throw JavaExceptionPending{};
-    return ctor;
-}
-
 void CJniAdapter::CheckPending() {
-    if (m_env->ExceptionCheck()) throw JavaExceptionPending{};
+    if (m_env->ExceptionCheck()) throw PendingException{};
 }
 
-void ThrowKestrumException(JNIEnv* env) noexcept {
-    if (env->ExceptionCheck()) return;
-    const jclass cls = env->FindClass(kKestrumExceptionClass);
-    if (!cls) return;
-    env->ThrowNew(cls, "");
-    env->DeleteLocalRef(cls);
-}
+// Found on each failure, which is rare, and raised with ThrowNew and an empty message.
+void ThrowKestrumException(JNIEnv* env) noexcept { mirravon::jni::ThrowNew(env, kKestrumExceptionClass, ""); }
 
 }  // namespace tavroos

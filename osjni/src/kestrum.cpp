@@ -1,14 +1,13 @@
 #include "tavroos/kestrum.h"
 
-#include <cwchar>
 #include <new>
 
-#include "mirravon/guarded_call.h"
+#include "kestrum_guard.h"
 #include "mirravon/registry.h"
-#include "mirravon/unique_owner.h"
+#include "mirravon/stored_text.h"
+#include "tavroos/agent_controller.h"
 #include "tavroos/listing.h"
-#include "tavroos/net_api.h"
-#include "tavroos/text_rules.h"
+#include "tavroos/shares.h"
 
 namespace tavroos {
 
@@ -18,52 +17,10 @@ constexpr const wchar_t* kToolKey = L"Software\\Belmora\\Kestrum\\CurrentVersion
 constexpr const wchar_t* kProductHomeValue = L"ProductHome";
 constexpr DWORD kHostnameUnits = 1000;
 
-// The guard around every operation that can fail: its own exception passes
-// unchanged, any other (bad_alloc of a string, say) becomes one.
-template <typename Body>
-auto Guard(Body body) -> decltype(body()) {
-    using Result = decltype(body());
-    return mirravon::GuardedCall(body, []() -> Result {
-        try {
-            throw;
-        } catch (const KestrumUnmanagedException&) {
-            throw;
-        } catch (...) {
-            throw KestrumUnmanagedException{};
-        }
-    });
-}
-
 // Counts handed from a counting pass to the one-argument filling pass of the
 // same thread, which has no capacity of its own.
 thread_local int t_lastShareCount = 0;
 thread_local int t_lastFStatCount = 0;
-
-// One pass over the entries of `path`: `visit` sees each one in the order the
-// file system gives them. Returns how many it met.
-template <typename Visit>
-int ForEachEntry(const BStr& path, Visit visit) {
-    const std::wstring pattern = rules::SearchPattern(path.str());
-    WIN32_FIND_DATAW data;
-    mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
-    if (!search) throw KestrumUnmanagedException{};
-    int met = 0;
-    do {
-        visit(met, data);
-        ++met;
-    } while (::FindNextFileW(search.get(), &data));
-    const DWORD error = ::GetLastError();
-    search.reset();
-    if (error != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
-    return met;
-}
-
-FStatRecord EntryRecord(const WIN32_FIND_DATAW& data) {
-    FStatRecord record;
-    record.m_bDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    record.m_bstrName = BStr(data.cFileName, rules::LengthToNul(data.cFileName, MAX_PATH));
-    return record;
-}
 
 }  // namespace
 
@@ -87,14 +44,16 @@ bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
     if (!buffer) return false;
     buffer[0] = L'\0';
     // Any value type is taken; a value larger than the buffer's 520 bytes is
-    // absent. A 64-bit Kestrum records its home in the 64-bit view.
+    // absent. Kestrum records its home in the view of its own kind, which need
+    // not be this library's.
     mirravon::RegistryKey key;
     DWORD bytes = 0;
-    if (key.OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, kProductHomeValue) != ERROR_SUCCESS ||
+    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, mirravon::RegistryView::DefaultThenOther,
+                 {kProductHomeValue}) != ERROR_SUCCESS ||
         key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
                       bytes) != ERROR_SUCCESS)
         return false;
-    const auto length = rules::StoredTextLength(buffer, bytes, kKestrumPathUnits);
+    const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::SameRoom(kKestrumPathUnits));
     buffer[length.value_or(0)] = L'\0';
     return length.has_value();
 }
@@ -156,12 +115,9 @@ int CKestrum::GetFStats(const BStr& path, FStatRecord* records, int capacity) {
 
 void CKestrum::GetFStats(const BStr& path, FStatRecord* records) { GetFStats(path, records, t_lastFStatCount); }
 
-std::vector<FStatRecord> CollectFStats(const BStr& path) {
-    return Guard([&] {
-        std::vector<FStatRecord> entries;
-        ForEachEntry(path, [&](int, const WIN32_FIND_DATAW& data) { entries.push_back(EntryRecord(data)); });
-        return entries;
-    });
+bool CKestrum::StartQAC() noexcept {
+    return mirravon::GuardedCall([] { return CAgentControllerStarter(L"QAServer.exe", L"QAService.exe").Start(); },
+                                 [] { return false; });
 }
 
 CTavroos::CTavroos() noexcept = default;

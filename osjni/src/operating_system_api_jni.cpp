@@ -5,19 +5,21 @@
 #include "tavroos/kestrum.h"
 #include "tavroos/queries.h"
 
-#define OS(name) Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_##name
-
 using namespace tavroos;
 
 extern "C" {
 
-JNIEXPORT jboolean JNICALL OS(isKestrumInstalled)(JNIEnv* env, jobject) {
+JNIEXPORT jboolean JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_isKestrumInstalled(
+    JNIEnv* env, jobject) {
     return Guarded<jboolean>(env, JNI_FALSE, [](CJniAdapter& jni) {
         return jni.ToJavaBool(CKestrum::GetInstance().IsKestrumInstalled());
     });
 }
 
-JNIEXPORT jstring JNICALL OS(getKestrumPath)(JNIEnv* env, jobject) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_getKestrumPath(
+    JNIEnv* env, jobject) {
     return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) {
         return jni.ToJavaString(CKestrum::GetInstance().GetKestrumPath());
     });
@@ -25,7 +27,9 @@ JNIEXPORT jstring JNICALL OS(getKestrumPath)(JNIEnv* env, jobject) {
 
 // The three plain reads report absence as "", never by an exception; only a
 // failure of the VM or of memory leaves one pending (with a null result).
-JNIEXPORT jstring JNICALL OS(getenv)(JNIEnv* env, jobject, jstring name) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_getenv(
+    JNIEnv* env, jobject, jstring name) {
     return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
         // Nothing is ever set under a null name.
         if (!name) return jni.ToJavaString(BStr(L""));
@@ -33,11 +37,15 @@ JNIEXPORT jstring JNICALL OS(getenv)(JNIEnv* env, jobject, jstring name) {
     });
 }
 
-JNIEXPORT jstring JNICALL OS(getRegistryValueForNetInstall)(JNIEnv* env, jobject) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_getRegistryValueForNetInstall(
+    JNIEnv* env, jobject) {
     return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) { return jni.ToJavaString(ReadNetInstallDir()); });
 }
 
-JNIEXPORT jstring JNICALL OS(getRegistryValueForQFTNetAssemblyNameInstall)(JNIEnv* env, jobject) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_getRegistryValueForQFTNetAssemblyNameInstall(
+    JNIEnv* env, jobject) {
     return Guarded<jstring>(env, nullptr, [](CJniAdapter& jni) { return jni.ToJavaString(ReadQftNetAssemblyName()); });
 }
 

@@ -11,9 +11,9 @@ namespace {
 constexpr DWORD kEnvironmentUnits = 4096;
 constexpr std::size_t kRegistryResultUnits = 500;
 
-BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName, RegistryLookup lookup) {
+BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName, mirravon::RegistryView view) {
     wchar_t buffer[kRegistryResultUnits] = {};
-    CRegistryReader().ReadStringValue(HKEY_LOCAL_MACHINE, subKey, valueName, buffer, kRegistryResultUnits, lookup);
+    ReadStringValue(HKEY_LOCAL_MACHINE, subKey, valueName, buffer, kRegistryResultUnits, view);
     return BStr(buffer);
 }
 
@@ -35,22 +35,22 @@ BStr ReadEnvironmentVariable(const BStr& name) {
 }
 
 // Visual Studio 7.1 and 8.0 exist only as 32-bit programs: their keys are in
-// the default view of a 32-bit reader, and a 64-bit view key of that name is
-// no installation of theirs.
+// the 32-bit view, which a 64-bit build of this library must name, and a
+// 64-bit view key of that name is no installation of theirs.
 BStr ReadNetInstallDir() {
     wchar_t buffer[kRegistryResultUnits] = {};
-    CRegistryReader reader;
-    if (!reader.ReadStringValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\7.1", L"InstallDir", buffer,
-                                kRegistryResultUnits))
-        reader.ReadStringValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\8.0", L"InstallDir", buffer,
-                               kRegistryResultUnits);
+    if (!ReadStringValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\7.1", L"InstallDir", buffer,
+                         kRegistryResultUnits, mirravon::RegistryView::Bits32))
+        ReadStringValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\VisualStudio\\8.0", L"InstallDir", buffer,
+                        kRegistryResultUnits, mirravon::RegistryView::Bits32);
     return BStr(buffer);
 }
 
-// The maker's test product, like its agent controller, may be a 64-bit installation.
+// The maker's test product, like its agent controller, may be installed as a
+// program of either kind.
 BStr ReadQftNetAssemblyName() {
     return ReadMachineString(L"SOFTWARE\\Quorel Software\\Quorel Test\\8", L"Quorel FT Net Assembly Name",
-                             RegistryLookup::FallBackTo64);
+                             mirravon::RegistryView::DefaultThenOther);
 }
 
 }  // namespace tavroos

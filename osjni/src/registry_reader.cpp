@@ -2,37 +2,32 @@
 
 #include <cwchar>
 
-#include "mirravon/registry.h"
-#include "tavroos/text_rules.h"
+#include "mirravon/stored_text.h"
 
 namespace tavroos {
 
-bool CRegistryReader::KeyExists(HKEY root, const wchar_t* subKey, RegistryLookup lookup) const noexcept {
-    mirravon::RegistryKey key;
-    const LONG status = lookup == RegistryLookup::FallBackTo64 ? key.OpenFallingBackTo64(root, subKey, KEY_READ)
-                                                                : key.Open(root, subKey, KEY_READ);
-    return status == ERROR_SUCCESS;
-}
-
-bool CRegistryReader::ReadStringValue(HKEY root, const wchar_t* subKey, const wchar_t* valueName,
-                                      wchar_t* destination, std::size_t capacity,
-                                      RegistryLookup lookup) const noexcept {
+bool ReadStringValue(const mirravon::RegistryKey& key, const wchar_t* valueName, wchar_t* destination,
+                     std::size_t capacity) noexcept {
     if (!destination || capacity == 0) return false;
-    mirravon::RegistryKey key;
-    const LONG status = lookup == RegistryLookup::FallBackTo64
-                            ? key.OpenFallingBackTo64(root, subKey, KEY_READ, valueName)
-                            : key.Open(root, subKey, KEY_READ);
-    if (status != ERROR_SUCCESS) return false;
-    constexpr std::size_t kUnits = kBufferBytes / sizeof(wchar_t);
+    constexpr std::size_t kUnits = kRegistryBufferBytes / sizeof(wchar_t);
     wchar_t buffer[kUnits];
     DWORD bytes = 0;
-    if (key.ReadValue(valueName, mirravon::RegistryTypes{REG_SZ}, buffer, kBufferBytes, bytes) != ERROR_SUCCESS)
+    if (key.ReadValue(valueName, mirravon::RegistryTypes{REG_SZ}, buffer, kRegistryBufferBytes, bytes) !=
+        ERROR_SUCCESS)
         return false;
-    const auto length = rules::StringValueLength(buffer, bytes, kUnits, capacity);
+    const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::StoredTextRoom{kUnits, capacity, true});
     if (!length) return false;
     std::wmemcpy(destination, buffer, *length);
     destination[*length] = L'\0';
     return true;
+}
+
+bool ReadStringValue(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* destination,
+                     std::size_t capacity, mirravon::RegistryView view) noexcept {
+    if (!destination || capacity == 0) return false;
+    mirravon::RegistryKey key;
+    if (key.Open(root, subKey, KEY_READ, view, {valueName}) != ERROR_SUCCESS) return false;
+    return ReadStringValue(key, valueName, destination, capacity);
 }
 
 }  // namespace tavroos

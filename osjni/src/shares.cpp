@@ -3,7 +3,7 @@
 #include <winnetwk.h>
 
 #include "mirravon/unique_owner.h"
-#include "tavroos/net_api.h"
+#include "tavroos/shares.h"
 #include "tavroos/text_rules.h"
 
 namespace tavroos {

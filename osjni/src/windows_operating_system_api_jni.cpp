@@ -6,16 +6,16 @@
 #include "tavroos/jni_adapter.h"
 #include "tavroos/kestrum.h"
 #include "tavroos/listing.h"
-#include "tavroos/net_api.h"
+#include "tavroos/shares.h"
 #include "tavroos/text_rules.h"
-
-#define WIN(name) Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_##name
 
 using namespace tavroos;
 
 extern "C" {
 
-JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
+JNIEXPORT jobjectArray JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_getShares(
+    JNIEnv* env, jobject) {
     return Guarded<jobjectArray>(env, nullptr, [](CJniAdapter& jni) {
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<ShareRecord> shares = rules::TwoPassList<ShareRecord>(
@@ -26,7 +26,18 @@ JNIEXPORT jobjectArray JNICALL WIN(getShares)(JNIEnv* env, jobject) {
     });
 }
 
-JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring directory) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_toUNC(
+    JNIEnv* env, jobject, jstring path) {
+    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
+        const BStr native = jni.ToNativeString(path);
+        return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
+    });
+}
+
+JNIEXPORT jobjectArray JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_listFiles(
+    JNIEnv* env, jobject, jstring directory) {
     return Guarded<jobjectArray>(env, nullptr, [&](CJniAdapter& jni) {
         const BStr path = jni.ToNativeString(directory);
         CKestrum& kestrum = CKestrum::GetInstance();
@@ -38,14 +49,9 @@ JNIEXPORT jobjectArray JNICALL WIN(listFiles)(JNIEnv* env, jobject, jstring dire
     });
 }
 
-JNIEXPORT jstring JNICALL WIN(toUNC)(JNIEnv* env, jobject, jstring path) {
-    return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
-        const BStr native = jni.ToNativeString(path);
-        return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
-    });
-}
-
-JNIEXPORT jboolean JNICALL WIN(startQAC)(JNIEnv* env, jobject) {
+JNIEXPORT jboolean JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_startQAC(
+    JNIEnv* env, jobject) {
     return Guarded<jboolean>(env, JNI_FALSE, [](CJniAdapter& jni) { return jni.ToJavaBool(CKestrum::GetInstance().StartQAC()); });
 }
 

@@ -276,6 +276,61 @@ TEST_F(AgentController, InstallHomeInThe64BitViewStartsTheServer) {
     EXPECT_EQ(CountOf(LogLines(kOtherHome), "server-start"), 1u);
 }
 
+// Wine starts no program at a path of 260 characters or more (CreateProcess
+// answers 2), so the system's answer for one is played by a stand-in query
+// that answers as QueryFullProcessImageNameW does: it fails a room too small
+// for the path and its terminator.
+std::wstring g_imagePath;
+BOOL WINAPI SystemLikeImagePathQuery(HANDLE, DWORD, LPWSTR path, PDWORD units) {
+    if (*units <= g_imagePath.size()) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    std::copy(g_imagePath.begin(), g_imagePath.end(), path);
+    path[g_imagePath.size()] = L'\0';
+    *units = static_cast<DWORD>(g_imagePath.size());
+    return TRUE;
+}
+
+// A 64-bit controller under WOW64 is named only by its image path, in a room
+// of 260 units: a program path of 259 characters fits with its terminator; one
+// of 260 is no name, never one cut to fit (which could match another program).
+TEST_F(AgentController, ImagePathOf259CharactersIsANameAndOneOf260IsNot) {
+    const std::wstring file = L"\\QAServer.exe";
+    for (const std::size_t length : {std::size_t{259}, std::size_t{260}}) {
+        g_imagePath = L"C:\\" + std::wstring(length - 3 - file.size(), L'p') + file;
+        ASSERT_EQ(g_imagePath.size(), length);
+        std::wstring path = L"untouched";
+        const bool named = tavroos::ImagePath(::GetCurrentProcess(), path, SystemLikeImagePathQuery);
+        EXPECT_EQ(named, length == 259) << length;
+        EXPECT_EQ(path, named ? g_imagePath : L"untouched") << length;
+    }
+
+    // The real thing: a 64-bit server (the other architecture under WOW64) at a
+    // path of 259 characters is found.
+    if (!mirravon_test::RunningUnderWow64()) return;
+    const auto longPath = [](const std::wstring& path) { return L"\\\\?\\" + path; };
+    const std::wstring room = kOtherHome.path + L"\\room";
+    const std::wstring folder = room + L"\\" + std::wstring(259 - room.size() - 1 - file.size(), L'p');
+    const std::wstring program = folder + file;
+    ASSERT_EQ(program.size(), 259u);
+    const auto clean = mirravon::scope_exit([&] {
+        ::DeleteFileW(longPath(program).c_str());
+        ::RemoveDirectoryW(longPath(folder).c_str());
+        ::RemoveDirectoryW(longPath(room).c_str());
+    });
+    ::CreateDirectoryW(longPath(room).c_str(), nullptr);
+    ASSERT_TRUE(::CreateDirectoryW(longPath(folder).c_str(), nullptr)) << ::GetLastError();
+    ASSERT_TRUE(::CopyFileW(longPath(Widen(kOtherHome.server)).c_str(), longPath(program).c_str(), FALSE))
+        << ::GetLastError();
+    const std::string narrow = mirravon_test::toUtf8(program);
+    const mirravon_test::ChildProcess server("\"" + narrow + "\"", narrow);
+    ASSERT_TRUE(server.started()) << server.startError();
+    EXPECT_EQ(Find(L"QAServer.exe"), std::vector<DWORD>{server.id()});
+    server.terminate(0);
+    server.wait(5000);
+}
+
 }  // namespace
 
 namespace {

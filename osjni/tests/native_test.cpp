@@ -135,20 +135,21 @@ TEST(KestrumProbe, ValueWithoutTerminatorIsTerminatedOrAbsentWhenFull) {
     ExpectNotInstalled();
 }
 
-// A 64-bit Kestrum records its home in the 64-bit view: read when the default
-// view has no "ProductHome", never instead of one that is there but refused.
-TEST(KestrumProbe, SixtyFourBitViewOnlyWhenTheDefaultViewHasNoProductHome) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
-    ScratchKey key64(HKEY_LOCAL_MACHINE, kToolKey, mirravon::RegistryView::Bits64);
-    key64.setString(L"ProductHome", L"C:\\Program Files\\Kestrum64\\");
+// Kestrum records its home in the view of its own kind: the other view is read
+// when the default view has no "ProductHome", never instead of one that is
+// there but refused.
+TEST(KestrumProbe, OtherViewOnlyWhenTheDefaultViewHasNoProductHome) {
+    MIRRAVON_SKIP_UNLESS_OTHER_VIEW();
+    ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey, mirravon::OwnView());
+    ScratchKey keyOfOther(HKEY_LOCAL_MACHINE, kToolKey, mirravon::OtherView());
+    keyOfOther.setString(L"ProductHome", L"C:\\Program Files\\KestrumOther\\");
     CKestrum& kestrum = CKestrum::GetInstance();
     EXPECT_TRUE(kestrum.IsKestrumInstalled());
-    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\Kestrum64\\");
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\KestrumOther\\");
     key.setString(L"OtherValue", L"x");
-    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\Kestrum64\\");
-    key.setString(L"ProductHome", L"C:\\Kestrum32\\");
-    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Kestrum32\\");
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\Program Files\\KestrumOther\\");
+    key.setString(L"ProductHome", L"C:\\KestrumOwn\\");
+    EXPECT_EQ(kestrum.GetKestrumPath().str(), L"C:\\KestrumOwn\\");
     key.setString(L"ProductHome", std::wstring(300, L'k'));
     ExpectNotInstalled();
 }

@@ -11,7 +11,7 @@
 
 using mirravon_test::ScratchKey;
 using mirravon_test::toUtf8;
-using tavroos::CRegistryReader;
+using mirravon::RegistryView;
 
 namespace {
 
@@ -19,16 +19,8 @@ constexpr const wchar_t* kScratch = L"Software\\Mirravon\\TavroosTests\\Reader";
 
 std::wstring Read(const wchar_t* value, std::size_t capacity, bool* ok) {
     std::wstring dest(capacity, L'#');
-    *ok = CRegistryReader().ReadStringValue(HKEY_LOCAL_MACHINE, kScratch, value, dest.data(), capacity);
+    *ok = tavroos::ReadStringValue(HKEY_LOCAL_MACHINE, kScratch, value, dest.data(), capacity);
     return *ok ? std::wstring(dest.c_str()) : dest;
-}
-
-TEST(RegistryReader, KeyExists) {
-    ScratchKey key(HKEY_LOCAL_MACHINE, kScratch);
-    CRegistryReader reader;
-    EXPECT_FALSE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
-    key.create();
-    EXPECT_TRUE(reader.KeyExists(HKEY_LOCAL_MACHINE, kScratch));
 }
 
 TEST(RegistryReader, OnlyNonEmptyRegSzCountsAndFailureLeavesDestination) {
@@ -74,8 +66,11 @@ TEST(RegistryReader, TooLargeForBufferOrDestinationCountsAsAbsent) {
 constexpr const wchar_t* kVs71 = L"SOFTWARE\\Microsoft\\VisualStudio\\7.1";
 constexpr const wchar_t* kVs80 = L"SOFTWARE\\Microsoft\\VisualStudio\\8.0";
 
+// The keys of Visual Studio 7.1 and 8.0 are in the 32-bit view, named so
+// whichever view is this build's default.
 TEST(NetInstallDir, SevenOneFirstThenEightZero) {
-    ScratchKey vs71(HKEY_LOCAL_MACHINE, kVs71), vs80(HKEY_LOCAL_MACHINE, kVs80);
+    ScratchKey vs71(HKEY_LOCAL_MACHINE, kVs71, RegistryView::Bits32);
+    ScratchKey vs80(HKEY_LOCAL_MACHINE, kVs80, RegistryView::Bits32);
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
     vs80.setString(L"InstallDir", L"C:\\VS8\\IDE\\");
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"C:\\VS8\\IDE\\");
@@ -98,21 +93,23 @@ TEST(QftAssemblyName, ReadOrEmpty) {
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net, Version=8.0.0.0");
 }
 
-// Which keys a 64-bit product can own: the test product's, not Visual Studio
-// 7.1's or 8.0's (32-bit programs only).
-TEST(RegistryQueries, SixtyFourBitViewForTheTestProductOnly) {
-    MIRRAVON_SKIP_UNLESS_WOW64();
-    const mirravon::RegistryView bits64 = mirravon::RegistryView::Bits64;
-    ScratchKey vs71(HKEY_LOCAL_MACHINE, kVs71), vs80(HKEY_LOCAL_MACHINE, kVs80);
-    ScratchKey vs71of64(HKEY_LOCAL_MACHINE, kVs71, bits64), vs80of64(HKEY_LOCAL_MACHINE, kVs80, bits64);
-    ScratchKey qft(HKEY_LOCAL_MACHINE, kQft), qftOf64(HKEY_LOCAL_MACHINE, kQft, bits64);
+// Which keys a product of the other kind can own: the test product's (looked
+// for in the other view when the default one has no value), not Visual Studio
+// 7.1's or 8.0's (32-bit programs only: never the 64-bit view).
+TEST(RegistryQueries, OtherViewForTheTestProductOnly) {
+    MIRRAVON_SKIP_UNLESS_OTHER_VIEW();
+    ScratchKey vs71of64(HKEY_LOCAL_MACHINE, kVs71, RegistryView::Bits64);
+    ScratchKey vs80of64(HKEY_LOCAL_MACHINE, kVs80, RegistryView::Bits64);
     vs71of64.setString(L"InstallDir", L"C:\\VS71-64\\");
     vs80of64.setString(L"InstallDir", L"C:\\VS8-64\\");
     EXPECT_EQ(tavroos::ReadNetInstallDir().str(), L"");
-    qftOf64.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net64");
-    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net64");
-    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net32");
-    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net32");
+
+    ScratchKey qft(HKEY_LOCAL_MACHINE, kQft, mirravon::OwnView());
+    ScratchKey qftOfOther(HKEY_LOCAL_MACHINE, kQft, mirravon::OtherView());
+    qftOfOther.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net.Other");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net.Other");
+    qft.setString(L"Quorel FT Net Assembly Name", L"Quorel.FT.Net.Own");
+    EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"Quorel.FT.Net.Own");
     // Present in the default view but refused (not REG_SZ): no second view.
     qft.setString(L"Quorel FT Net Assembly Name", L"%QFT%", REG_EXPAND_SZ);
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");

@@ -28,29 +28,6 @@ TEST(ProgramDirectory, CutsAtLastBackslashThenSlashElseWhole) {
     EXPECT_EQ(FilePart(std::u16string(u"C:\\bin\\")), u"");
 }
 
-TEST(StoredTextLength, EndsAtTerminatorOrDataWithinCapacity) {
-    const char16_t terminated[] = {u'a', u'b', 0, u'x'};
-    EXPECT_EQ(StoredTextLength(terminated, 8, 4), 2u);
-    // Only a terminator (a 2-byte value): the empty text, present.
-    const char16_t only[] = {0};
-    EXPECT_EQ(StoredTextLength(only, 2, 4), 0u);
-    // No terminator stored: the text ends with the data while one still fits...
-    const char16_t bare[] = {u'a', u'b', u'c', u'?'};
-    EXPECT_EQ(StoredTextLength(bare, 6, 4), 3u);
-    // ...and counts as absent when the buffer has no room left for it.
-    EXPECT_FALSE(StoredTextLength(bare, 8, 4).has_value());
-    // An odd trailing byte is no unit.
-    EXPECT_EQ(StoredTextLength(bare, 7, 4), 3u);
-    // More bytes than the buffer holds never reads beyond it.
-    EXPECT_FALSE(StoredTextLength(bare, 10, 4).has_value());
-
-    // String values: size 0 is absent, and so is a text the destination cannot hold.
-    EXPECT_FALSE(StringValueLength(only, 0, 4, 4).has_value());
-    EXPECT_EQ(StringValueLength(only, 2, 4, 1), 0u);
-    EXPECT_EQ(StringValueLength(terminated, 8, 4, 3), 2u);
-    EXPECT_FALSE(StringValueLength(terminated, 8, 4, 2).has_value());
-}
-
 struct Rec {
     int value = -1;
 };

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tavroos/kestrum.h"
-#include "tavroos/net_api.h"
+#include "tavroos/shares.h"
 
 using tavroos::BStr;
 using tavroos::KestrumUnmanagedException;

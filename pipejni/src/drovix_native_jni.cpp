@@ -12,30 +12,37 @@
 #include "toolbridge/library_lifecycle.h"
 #include "toolbridge/tool_home.h"
 
-#define DROVIX_NATIVE(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_##name
-
 using toolbridge::CKtxComponent;
 using toolbridge::TheDrovixAutomation;
 using toolbridge::TheKtxSystemLibrary;
 
 extern "C" {
 
-JNIEXPORT jboolean JNICALL DROVIX_NATIVE(native_1isDrovixInstalled)(JNIEnv* env, jclass) {
+JNIEXPORT jboolean JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1isDrovixInstalled(
+    JNIEnv* env, jclass) {
     return CallGuarded(env, static_cast<jboolean>(JNI_FALSE), [] {
         return toolbridge::IsDrovixInstalled() ? static_cast<jboolean>(JNI_TRUE) : static_cast<jboolean>(JNI_FALSE);
     });
 }
 
-JNIEXPORT jstring JNICALL DROVIX_NATIVE(native_1getDrovixInstallDir)(JNIEnv* env, jclass) {
+JNIEXPORT jstring JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1getDrovixInstallDir(
+    JNIEnv* env, jclass) {
     return CallGuarded(env, static_cast<jstring>(nullptr),
                        [env] { return MakeJavaString(env, toolbridge::DrovixInstallDir().c_str()); });
 }
 
 // Kept for the Java declaration; the session is opened by loginAndLaunch.
-JNIEXPORT jint JNICALL DROVIX_NATIVE(native_1login)(JNIEnv*, jobject, jstring, jstring, jstring) { return 0; }
+JNIEXPORT jint JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1login(
+    JNIEnv*, jobject, jstring, jstring, jstring) {
+    return 0;
+}
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1loginAndLaunch)(JNIEnv* env, jobject, jstring a, jstring b, jstring c,
-                                                             jboolean flag, jstring e) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1loginAndLaunch(
+    JNIEnv* env, jobject, jstring a, jstring b, jstring c, jboolean flag, jstring e) {
     CallGuarded(env, [&] {
         CJavaString stringA(env, a), stringB(env, b), stringC(env, c), stringE(env, e);
         const char *textA = nullptr, *textB = nullptr, *textC = nullptr, *textE = nullptr;
@@ -46,7 +53,8 @@ JNIEXPORT void JNICALL DROVIX_NATIVE(native_1loginAndLaunch)(JNIEnv* env, jobjec
     });
 }
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1logoff)(JNIEnv* env, jobject) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1logoff(JNIEnv* env, jobject) {
     CallGuarded(env, [] { TheDrovixAutomation().Logoff(); });
 }
 
@@ -64,18 +72,25 @@ void openScript(JNIEnv* env, jstring name) {
 }
 }  // namespace
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1openScript__Ljava_lang_String_2)(JNIEnv* env, jobject, jstring name) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1openScript__Ljava_lang_String_2(
+    JNIEnv* env, jobject, jstring name) {
     openScript(env, name);
 }
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1openScript__Ljava_lang_String_2J)(JNIEnv* env, jobject, jstring name,
-                                                                                jlong) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1openScript__Ljava_lang_String_2J(
+    JNIEnv* env, jobject, jstring name, jlong) {
     openScript(env, name);
 }
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1highlightScript)(JNIEnv*, jobject, jstring, jint, jint) {}
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1highlightScript(
+    JNIEnv*, jobject, jstring, jint, jint) {}
 
-JNIEXPORT void JNICALL DROVIX_NATIVE(native_1playbackScript)(JNIEnv* env, jobject, jstring a, jstring b) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1playbackScript(
+    JNIEnv* env, jobject, jstring a, jstring b) {
     CallGuarded(env, [&] {
         CJavaString script(env, a), arguments(env, b);
         const char *scriptText = nullptr, *argumentsText = nullptr;

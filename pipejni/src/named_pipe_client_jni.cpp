@@ -3,25 +3,14 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
-#define CLIENT(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_##name
-
-namespace {
-
-constexpr const char kClientField[] = "hPipeClientEnd";
-
-}  // namespace
-
 extern "C" {
 
-JNIEXPORT void JNICALL CLIENT(native_1createNamedPipeClient)(JNIEnv* env, jobject self, jstring name) {
-    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
-}
-
-JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, jbyteArray data) {
+JNIEXPORT jlong JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1writeMessage(
+    JNIEnv* env, jobject self, jbyteArray data) {
     if (data == nullptr) {
         // Java passes an array; a null one would crash the VM's array functions.
-        jclass npe = env->FindClass("java/lang/NullPointerException");
-        if (npe != nullptr) env->ThrowNew(npe, "data");
+        mirravon::jni::ThrowNew(env, "java/lang/NullPointerException", "data");
         return 0;
     }
     const jsize length = env->GetArrayLength(data);
@@ -39,9 +28,16 @@ JNIEXPORT jlong JNICALL CLIENT(native_1writeMessage)(JNIEnv* env, jobject self, 
     return static_cast<jlong>(written);
 }
 
-JNIEXPORT jint JNICALL CLIENT(native_1close)(JNIEnv* env, jobject self) {
-    HandleField handle(env, self, kClientField);
-    return handle.found() ? handle.close() : 0;
+JNIEXPORT jint JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(
+    JNIEnv* env, jobject self) {
+    return CloseEnd(env, self, kClientField);
+}
+
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1createNamedPipeClient(
+    JNIEnv* env, jobject self, jstring name) {
+    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
 }
 
 }  // extern "C"

@@ -6,11 +6,7 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
-#define PIPE(name) Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_##name
-
 namespace {
-
-constexpr const char kServerField[] = "hPipe";
 
 struct FreeDeleter {
     void operator()(char* p) const { std::free(p); }
@@ -20,16 +16,21 @@ struct FreeDeleter {
 
 extern "C" {
 
-JNIEXPORT void JNICALL PIPE(native_1createNamedPipe)(JNIEnv* env, jobject self, jstring name) {
+JNIEXPORT void JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1createNamedPipe(
+    JNIEnv* env, jobject self, jstring name) {
     CreateEnd(env, self, name, kServerField, CreatePipeServer);
 }
 
-JNIEXPORT jint JNICALL PIPE(native_1waitForConnection)(JNIEnv* env, jobject self) {
+JNIEXPORT jint JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1waitForConnection(
+    JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
     return handle.found() ? WaitForPipeClient(handle.get()) : 0;
 }
 
-JNIEXPORT jbyteArray JNICALL PIPE(native_1readMessage)(JNIEnv* env, jobject self) {
+JNIEXPORT jbyteArray JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1readMessage(JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
     if (!handle.found()) return nullptr;
     return CallGuarded(env, static_cast<jbyteArray>(nullptr), [&]() -> jbyteArray {
@@ -42,9 +43,9 @@ JNIEXPORT jbyteArray JNICALL PIPE(native_1readMessage)(JNIEnv* env, jobject self
     });
 }
 
-JNIEXPORT jint JNICALL PIPE(native_1close)(JNIEnv* env, jobject self) {
-    HandleField handle(env, self, kServerField);
-    return handle.found() ? handle.close() : 0;
+JNIEXPORT jint JNICALL
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1close(JNIEnv* env, jobject self) {
+    return CloseEnd(env, self, kServerField);
 }
 
 }  // extern "C"

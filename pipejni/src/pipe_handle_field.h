@@ -11,6 +11,10 @@
 #include "jnisupport/java_string.h"
 #include "pipe/named_pipe.h"
 
+// The handle fields of the Java classes: NamedPipe's and NamedPipeClient's.
+inline constexpr const char kServerField[] = "hPipe";
+inline constexpr const char kClientField[] = "hPipeClientEnd";
+
 // The handle's long field, looked up on the receiver's runtime class so that a
 // subclass works too. A missing field leaves the VM's error pending.
 class HandleField {
@@ -51,6 +55,12 @@ private:
     jobject m_self;
     jfieldID m_id = nullptr;
 };
+
+// `native_close` of either end: CloseHandle's result, 0 when the field is missing.
+inline jint CloseEnd(JNIEnv* env, jobject self, const char* field) {
+    HandleField handle(env, self, field);
+    return handle.found() ? handle.close() : 0;
+}
 
 // Opens an end with the native text of `name` and stores its handle in `field`.
 // The pipe is made only when its handle can be stored.

@@ -15,14 +15,39 @@
 
 namespace mirravon {
 
-// Which registry a 32-bit program sees on 64-bit Windows: the view its
-// requests are redirected to by default, or the 32-bit or 64-bit view
-// explicitly. 32-bit Windows has one registry and ignores the choice.
-enum class RegistryView : REGSAM {
-    Default = 0,
-    Bits32 = KEY_WOW64_32KEY,
-    Bits64 = KEY_WOW64_64KEY,
+// Which registry views an open tries. On a 64-bit Windows a 32-bit program's
+// requests go to the 32-bit view by default and a 64-bit program's to the
+// 64-bit view; either can ask for the other view explicitly. 32-bit Windows
+// has one registry and ignores the choice.
+//
+// Default: this process's default view only. Bits32, Bits64: that view only,
+// for keys that exist in one view whichever program reads them.
+// DefaultThenOther: the default view, then the other one (OtherView()), for the
+// keys that a program of either kind can own.
+enum class RegistryView {
+    Default,
+    Bits32,
+    Bits64,
+    DefaultThenOther,
 };
+
+// The view that is not this build's default: a 32-bit build looks in the
+// 64-bit view, a 64-bit build in the 32-bit one.
+constexpr RegistryView OtherView() noexcept {
+    return sizeof(void*) == 8 ? RegistryView::Bits32 : RegistryView::Bits64;
+}
+// The view this build's requests go to by default, named explicitly.
+constexpr RegistryView OwnView() noexcept {
+    return sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32;
+}
+
+// The access flag that asks for `view` (0 for the default one; an open that
+// tries two views asks for each in turn).
+constexpr REGSAM ViewFlag(RegistryView view) noexcept {
+    return view == RegistryView::Bits32   ? KEY_WOW64_32KEY
+           : view == RegistryView::Bits64 ? KEY_WOW64_64KEY
+                                          : 0;
+}
 
 // The value types a read accepts: some of REG_NONE to REG_QWORD, or any type
 // at all (also types the system does not name).
@@ -50,26 +75,24 @@ class RegistryKey {
 public:
     RegistryKey() noexcept = default;
 
-    // Opens `subKey` below `root`. On failure the key held before stays held.
-    LONG Open(HKEY root, const char* subKey, REGSAM access, RegistryView view = RegistryView::Default) noexcept;
-    LONG Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view = RegistryView::Default) noexcept;
-
-    // Machine-wide keys that a 64-bit program writes on a 64-bit Windows are in
-    // the 64-bit view, which a 32-bit program does not see by default. These
-    // open `subKey` as Open does in the default view, and only when what is
-    // looked for is absent there, in the 64-bit view: the key, or (with
-    // `valueName`; null or "" names the key's default value) a value of that
-    // name in it. A value that is there settles the view, whatever a later
-    // read makes of it (a refused type, a size beyond the caller's room): the
-    // other view is never asked. When neither view has the value, the key of
-    // the default view is held if it opened, else the 64-bit one, so that the
-    // caller's read reports the value absent; when neither key opens, the
-    // result is the default view's code. 32-bit Windows ignores the view: the
-    // second open finds what the first one found.
-    LONG OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access) noexcept;
-    LONG OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access) noexcept;
-    LONG OpenFallingBackTo64(HKEY root, const char* subKey, REGSAM access, const char* valueName) noexcept;
-    LONG OpenFallingBackTo64(HKEY root, const wchar_t* subKey, REGSAM access, const wchar_t* valueName) noexcept;
+    // Opens `subKey` below `root` in the views `view` names. On failure the key
+    // held before stays held.
+    //
+    // With DefaultThenOther, one view answers for the whole key: the default
+    // view's key when it opens and holds any of `anyOf` (or `anyOf` is empty),
+    // else the other view's key when it opens (and holds any of them, if the
+    // default view's key opened), else the default view's key if it opened, so
+    // that the caller's reads report the values absent; when neither key opens,
+    // the result is the default view's code. Values that a caller reads
+    // together thus come from one installation. A value that is there settles
+    // the view whatever a later read makes of it (a refused type, a size beyond
+    // the caller's room); a key that cannot be opened counts as absent. The
+    // other views ignore `anyOf`. null or "" in `anyOf` names the key's default
+    // value. On 32-bit Windows the second open finds what the first one found.
+    LONG Open(HKEY root, const char* subKey, REGSAM access, RegistryView view = RegistryView::Default,
+              std::initializer_list<const char*> anyOf = {}) noexcept;
+    LONG Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view = RegistryView::Default,
+              std::initializer_list<const wchar_t*> anyOf = {}) noexcept;
 
     bool valid() const noexcept { return m_key.valid(); }
     HKEY get() const noexcept { return m_key.get(); }

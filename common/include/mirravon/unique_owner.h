@@ -37,10 +37,15 @@ public:
     bool valid() const noexcept { return !IsEmpty(m_value); }
     explicit operator bool() const noexcept { return valid(); }
 
-    // Closes what is held and takes `value` instead.
+    // Closes what is held and takes `value` instead. The caller's last-error
+    // code survives the close, so that a failure read after a clean-up (or
+    // after the owner goes) is the failing call's, not the close's.
     void reset(pointer value = Traits::invalid()) noexcept {
         pointer old = std::exchange(m_value, value);
-        if (!IsEmpty(old)) Traits::close(old);
+        if (IsEmpty(old)) return;
+        const DWORD error = ::GetLastError();
+        Traits::close(old);
+        ::SetLastError(error);
     }
 
     // Gives up ownership without closing.

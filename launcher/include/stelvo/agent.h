@@ -2,6 +2,7 @@
 #pragma once
 
 #include "stelvo/launcher_settings.h"
+#include "stelvo/log_file.h"
 #include "stelvo/platform.h"
 
 #include <string>
@@ -34,6 +35,6 @@ int compareVersions(std::string_view installed, std::string_view expected);
 bool isAgentAcceptable(const LauncherSettings& s);
 
 // Fills refLocation and refVersion from the registry or the reference file.
-void discoverAgent(LauncherSettings& s, Platform& platform);
+void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform);
 
 }  // namespace stelvo

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "stelvo/bounded_text.h"
-#include "stelvo/log_file.h"
 #include "stelvo/platform.h"
 #include "stelvo/text_lines.h"
 
@@ -90,21 +89,21 @@ struct LauncherSettings {
     ArgVector installerArglist;
     ProgramPath agentProgram;
     ArgVector agentArglist;
-
-    LogFile log;
 };
 
+class LogFile;
+
 // Judges the settings file's lines into the record.
-void parseSettingsLines(LauncherSettings& s, TextLines& lines);
-void parseSettingsText(LauncherSettings& s, std::string_view text);
+void parseSettingsLines(LauncherSettings& s, LogFile& log, TextLines& lines);
+void parseSettingsText(LauncherSettings& s, LogFile& log, std::string_view text);
 // Reads the settings file; when it cannot be opened, shows message 1 with the
 // path in an untitled error box and returns false.
-bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path);
-void writeInformationDump(LauncherSettings& s);
-void resolveSettings(LauncherSettings& s, Platform& platform);
+bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, const std::string& path);
+void writeInformationDump(const LauncherSettings& s, LogFile& log);
+void resolveSettings(LauncherSettings& s, LogFile& log, Platform& platform);
 
 // Appends to a list; an entry the list refuses (full, or too wide) is logged.
-bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, const char* field);
+bool appendOrLog(LogFile& log, TextList& list, std::string_view value, const char* field);
 
 // "true"/"yes" and "false"/"no", ignoring case.
 bool isTrueWord(std::string_view text);

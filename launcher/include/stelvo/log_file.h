@@ -11,8 +11,6 @@
 
 namespace stelvo {
 
-struct LauncherSettings;
-
 class LogFile {
 public:
     // Opens `path` for writing, replacing an existing file.
@@ -43,17 +41,18 @@ private:
 
 constexpr const char* kBanner = "======================================================\n";
 
-// Logging is on (`-log` named a file) and the log file could be opened.
-bool isLogging(const LauncherSettings& s);
+// Logging is on: the driver opens the log only when `-log` named a file, so
+// an open log is one the user asked for.
+inline bool isLogging(const LogFile& log) { return log.isOpen(); }
 
 // Says in the log that a width refused a value of `field`, and why ("<field>
 // refused: <why>"), once per field. A refusal found before the log opens is
 // kept; writeKeptRefusals writes it after the information dump.
-void logRefusal(LauncherSettings& s, const char* field, const std::string& why);
-void writeKeptRefusals(LauncherSettings& s);
+void logRefusal(LogFile& log, const char* field, const std::string& why);
+void writeKeptRefusals(LogFile& log);
 
 // Writes to the log only while logging.
-void logLine(LauncherSettings& s, const char* format, ...)
+void logLine(LogFile& log, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif

@@ -60,9 +60,9 @@ std::string formatMessage(std::string_view format, std::string_view argument);
 
 // Shows the box; text and title are cut to 254 UTF-16 units (never inside a surrogate pair).
 void showMessageBox(Platform& platform, std::string_view text, std::string_view title, int kind);
-void showUsage(LauncherSettings& s, Platform& platform);
+void showUsage(const LauncherSettings& s, Platform& platform);
 // An error box of the driver: title message 2006; shown only while dialogs are
 // allowed. The argument is ANSI text, converted to UTF-8 before it joins the message.
-void showErrorBox(LauncherSettings& s, Platform& platform, unsigned id, std::string_view argument);
+void showErrorBox(const LauncherSettings& s, Platform& platform, unsigned id, std::string_view argument);
 
 }  // namespace stelvo

@@ -12,7 +12,13 @@ namespace stelvo {
 
 enum class FileKind { Missing, Regular, Other };
 enum class RegistryRoot { LocalMachine, CurrentUser };
+// The registry view a read asks for: this program's default one, or the other
+// one (on a 64-bit Windows, where a 64-bit agent registers itself; a 32-bit
+// Windows has one registry and answers both alike).
+enum class RegistryView { Default, Other };
 enum class RegistryRead { KeyNotOpened, ValueAbsent, Read };
+// The system's answer for the launcher's own path.
+enum class OwnPath { NoAnswer, Unusable, Given };
 
 // Folder identifiers of the shell (the CSIDL values).
 enum : int {
@@ -33,20 +39,21 @@ public:
     virtual bool pathIsRelative(const std::string& path) = 0;
     // The folder's path without a trailing backslash; false when the system has none.
     virtual bool folderPath(int csidl, std::string& path) = 0;
-    // Read: `data` holds the value's bytes as the system gives them (ANSI text
-    // with its terminator for a string value), whatever their size or type.
-    // On a 64-bit Windows a local-machine value absent from the default view
-    // is read from the 64-bit view, where a 64-bit agent writes it.
-    virtual RegistryRead readRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                                           std::string& data) = 0;
+    // One value of one key in the view asked for; which view to ask is the
+    // caller's decision. Read: `data` holds the value's bytes as the system
+    // gives them (ANSI text with its terminator for a string value), whatever
+    // their size or type.
+    virtual RegistryRead readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
+                                           const std::string& name, std::string& data) = 0;
     // Missing when the status cannot be read.
     virtual FileKind fileKind(const std::string& path) = 0;
     // The file opened for reading in chunks; null when it cannot be opened or
     // is not a disk file (a console, a port, a pipe or a device may never end).
     virtual std::unique_ptr<ChunkReader> openFile(const std::string& path) = 0;
     // The launcher's own program file as the system knows it, in the ANSI code
-    // page; false when the system gives none or the code page cannot hold it.
-    virtual bool ownProgramPath(std::string& path) = 0;
+    // page (Given). Unusable: the system's path was cut, or the code page
+    // cannot hold it exactly; NoAnswer: the system gives none.
+    virtual OwnPath ownProgramPath(std::string& path) = 0;
     // False when the current directory does not fit kCurrentDirectoryRoom.
     virtual bool currentDirectory(std::string& dir) = 0;
     // False when the variable is not set.

@@ -3,6 +3,7 @@
 // command lines, and a watcher that reads and closes the launcher's boxes.
 #include "box_watcher.h"
 #include "example_run_log.h"
+#include "mirravon/ansi_text.h"
 #include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
 #include "mirravon_test/child_process.h"
@@ -56,6 +57,9 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
+// An ANSI path as the UTF-16 text a registry value holds.
+std::wstring wide(const std::string& ansi) { return mirravon::WideFromAnsi(ansi.data(), ansi.size()).value_or(L""); }
+
 // Places a stand-in program at `path` with its script beside it.
 void placeStandin(const std::string& path, const std::string& script, Caller where = {}) {
     const CallerTrace trace(where);
@@ -68,6 +72,28 @@ struct Outcome {
     DWORD exitCode = 0;
     std::vector<SeenBox> boxes;
 };
+
+// Runs the program file `program` with the command line (the program name the
+// launcher sees first) in `currentDir`, presses OK on every box, and fails the
+// test if the run does not end within the bound.
+Outcome runProgram(const std::string& program, const std::string& commandLine, const std::string& currentDir,
+                   Caller where = {}) {
+    const CallerTrace trace(where);
+    Outcome outcome;
+    const ChildProcess launcher(commandLine, program, currentDir);
+    if (!launcher.started()) {
+        ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
+        return outcome;
+    }
+    BoxWatcher watcher(launcher.id());
+    if (!launcher.wait(180000)) {
+        ADD_FAILURE() << "the launcher did not end: " << commandLine;
+        launcher.terminate(99);
+    }
+    outcome.boxes = watcher.stop();
+    outcome.exitCode = launcher.exitCode();
+    return outcome;
+}
 
 // An install image of its own for each scenario: the launcher and its settings
 // file, in a scratch folder.
@@ -90,21 +116,7 @@ public:
     // The same with the program name the launcher sees and its current folder chosen.
     Outcome runAs(const std::string& programName, const std::string& currentDir, const std::string& args,
                   Caller where = {}) const {
-        const CallerTrace trace(where);
-        Outcome outcome;
-        const ChildProcess launcher(programName + " " + args, dir + "stelvo.exe", currentDir);
-        if (!launcher.started()) {
-            ADD_FAILURE() << "cannot start the launcher: " << launcher.startError();
-            return outcome;
-        }
-        BoxWatcher watcher(launcher.id());
-        if (!launcher.wait(180000)) {
-            ADD_FAILURE() << "the launcher did not end: " << args;
-            launcher.terminate(99);
-        }
-        outcome.boxes = watcher.stop();
-        outcome.exitCode = launcher.exitCode();
-        return outcome;
+        return runProgram(dir + "stelvo.exe", programName + " " + args, currentDir, where);
     }
 
     const std::string dir;  // with its trailing backslash
@@ -197,6 +209,33 @@ TEST(EndToEnd, X64PackageInstallsA64BitAgentThatTheSecondRunFinds) {
     expectInstallThenSecondRunSkipsIt(g_msi64, agentFolderIn("ProgramW6432"), mirravon::RegistryView::Bits64);
 }
 
+// An old agent's folder alone in the default (32-bit) view and a newer agent in
+// the 64-bit view: the default view's key answers for both values, so the old
+// agent is not taken for the newer one; without that key the 64-bit view
+// answers for both.
+TEST(EndToEnd, AgentKeyIsReadInOneViewForBothValues) {
+    MIRRAVON_SKIP_UNLESS_WOW64();
+    const wchar_t* const path = L"Software\\Mirravon Tests\\stelvo-views";
+    const mirravon_test::ScratchKey inDefault(HKEY_LOCAL_MACHINE, path);
+    const mirravon_test::ScratchKey in64(HKEY_LOCAL_MACHINE, path, mirravon::RegistryView::Bits64);
+    Image image(L"views", "[MANAGER]\nLOCATION_KEY=" + toUtf8(path) +
+                              "\nVERSION=9.9\nLAUNCHER=agent.exe\n[COMMON]\nISADMIN=true\n");
+    for (const char* folder : {"old", "new"})
+        placeStandin(image.dir + folder + "\\agent.exe", "record=" + image.dir + folder + ".record\ncode=4\n");
+    inDefault.setString(L"location", wide(image.dir + "old"));
+    in64.setString(L"location", wide(image.dir + "new"));
+    in64.setString(L"version", L"9.9");
+
+    const Outcome old = image.run("-wait");
+    EXPECT_EQ(old.exitCode, 1u);
+    expectBox(old, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+    EXPECT_TRUE(readLines(image.dir + "old.record").empty());
+
+    inDefault.remove();
+    EXPECT_EQ(image.run("-wait").exitCode, 4u);
+    EXPECT_EQ(readLines(image.dir + "new.record").size(), 1u);
+}
+
 // A setup program gets "/S" and one "/v" element; it writes the reference file
 // that a folder placeholder names and ends with 3010 (success, restart needed).
 TEST(EndToEnd, SilentSetupProgramWithReferenceFilePlaceholder) {
@@ -271,6 +310,14 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
               "The installer for Quillmont cannot be found.  \nInstaller Location=" + msi.dir + "missing.msi",
               IconKind::Error);
 
+    // A folder where the setup program should be is not an installer either.
+    Image folder(L"setupfolder", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nVERSION=1\n");
+    ::CreateDirectoryA((folder.dir + "setup.exe").c_str(), nullptr);
+    const Outcome f = folder.run("");
+    EXPECT_EQ(f.exitCode, 1u);
+    expectBox(f, "Error", "The installer for Quillmont cannot be found.  \nInstaller Location=" + folder.dir + "setup.exe",
+              IconKind::Error);
+
     Image noIni(L"noini", "");
     const Outcome n = noIni.run("-silent");
     EXPECT_EQ(n.exitCode, 1u);
@@ -286,7 +333,9 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
 }
 
 // Started by its bare name from a folder that holds another stelvo.exe and
-// stelvo.ini, the launcher still reads the settings file beside itself.
+// stelvo.ini, the launcher still reads the settings file beside itself; when
+// the system's path for it cannot be used (longer than 255 characters, or not
+// in the ANSI code page), it reads neither (box 1 for ".ini").
 TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     Image image(L"ownpath", "[MANAGER]\nVERSION=9.9\n");
     const std::string planted = image.dir + "planted\\";
@@ -296,6 +345,30 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     const Outcome o = image.runAs("stelvo", planted, "");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+
+    // A stelvo.exe whose path has 257 characters, in folders of up to 60.
+    std::string deep = image.dir;
+    while (deep.size() + 61 < 247) deep += std::string(60, 'd') + "\\";
+    deep += std::string(247 - 1 - deep.size(), 'e') + "\\";
+    ASSERT_EQ((deep + "stelvo.exe").size(), 257u);
+    // The parent folders first: each is made only once the one above it exists.
+    for (std::size_t at = image.dir.size(); at < deep.size(); at = deep.find('\\', at) + 1)
+        ::CreateDirectoryA(deep.substr(0, deep.find('\\', at)).c_str(), nullptr);
+    const std::wstring foreign = wide(image.dir) + L"\x4E2D";
+    ::CreateDirectoryW(foreign.c_str(), nullptr);
+    const std::wstring programs[] = {wide(deep + "stelvo.exe"), foreign + L"\\stelvo.exe"};
+    for (const std::wstring& program : programs) {
+        ASSERT_TRUE(::CopyFileW(wide(g_stelvo).c_str(), program.c_str(), FALSE)) << toUtf8(program);
+        const std::wstring ini = program.substr(0, program.size() - 3) + L"ini";
+        ::CopyFileW(wide(image.dir + "stelvo.ini").c_str(), ini.c_str(), FALSE);
+        // The test starts programs by an ANSI name: the short path, which the code page holds.
+        wchar_t shortPath[MAX_PATH] = {};
+        ASSERT_NE(::GetShortPathNameW(program.c_str(), shortPath, MAX_PATH), 0u) << toUtf8(program);
+        const Outcome unusable =
+            runProgram(mirravon::AnsiFromWide(shortPath, ::wcslen(shortPath)).value_or(""), "stelvo", planted);
+        EXPECT_EQ(unusable.exitCode, 1u) << toUtf8(program);
+        expectBox(unusable, "", "Cannot open INI file: .ini\n", IconKind::Error);
+    }
 }
 
 // A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is

@@ -6,12 +6,22 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "tavroos/bstr.h"
 
 namespace tavroos {
 
 using ProcessIdList = std::array<DWORD, 1000>;
+
+// How a process's image path is asked for: QueryFullProcessImageNameW, or a
+// stand-in that answers as it does.
+using ImagePathQuery = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR path, PDWORD units);
+
+// The path the system keeps for the process's program, in a room of 260 units:
+// a path of up to 259 characters with its terminator. False for a longer one
+// (never a cut path, which could name another program) and on any failure.
+bool ImagePath(HANDLE process, std::wstring& path, ImagePathQuery query = ::QueryFullProcessImageNameW);
 
 struct AgentControllerTiming {
     DWORD pollMs = 1000;

@@ -1,17 +1,15 @@
-// The per-call bridge between a JNI environment and the native types of tavroos.
+// The per-call bridge between a JNI environment and the native types of tavroos,
+// a thin layer over the JNI toolkit (mirravon/jni/).
 #pragma once
 
 #include <jni.h>
 
-#include "mirravon/guarded_call.h"
+#include "mirravon/jni/export_frame.h"
+#include "mirravon/jni/references.h"
 #include "tavroos/bstr.h"
 #include "tavroos/kestrum.h"
 
 namespace tavroos {
-
-// Thrown when a JNI call failed and left its own Java exception pending: the
-// export must return at once without another JNI call but ExceptionCheck.
-struct JavaExceptionPending {};
 
 #define TAVROOS_CORE_PACKAGE "com/varnex/quorel/mirravon/testmanagement/services/repository/core/"
 constexpr const char* kShareRecordClass = TAVROOS_CORE_PACKAGE "ShareRecord";
@@ -39,11 +37,12 @@ public:
     jobjectArray NewFileStatArray(const FStatRecord* records, int count);
 
 private:
-    // An array of `count` objects of the class, element i made by `makeElement(class, constructor, i)`.
+    // An array of `count` objects of the record class, element i made by
+    // `makeElement(class, constructor, i)`. The class and its constructor are
+    // looked up once per process (again only when the VM has unloaded the class).
     template <typename MakeElement>
-    jobjectArray NewRecordArray(const char* className, const char* descriptor, int count, MakeElement makeElement);
-    jclass FindClass(const char* name);
-    jmethodID Constructor(jclass cls, const char* descriptor);
+    jobjectArray NewRecordArray(mirravon::jni::CachedClass& recordClass, mirravon::jni::CachedMethodId& constructor,
+                                int count, MakeElement makeElement);
     void CheckPending();
 
     JNIEnv* m_env;
@@ -59,15 +58,13 @@ void ThrowKestrumException(JNIEnv* env) noexcept;
 // Java exception pending.
 template <typename R, typename Body>
 R Guarded(JNIEnv* env, R failure, Body body) noexcept {
-    return mirravon::GuardedCall(
+    return mirravon::jni::ExportFrame(
+        failure,
         [&]() -> R {
             CJniAdapter jni(env);
             return body(jni);
         },
-        [&] {
-            ThrowKestrumException(env);
-            return failure;
-        });
+        [env] { ThrowKestrumException(env); });
 }
 
 }  // namespace tavroos

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,34 +49,6 @@ template <typename C>
 std::size_t LengthToNul(const C* data, std::size_t units) {
     std::size_t n = 0;
     while (n < units && data[n] != C(0)) ++n;
-    return n;
-}
-
-// The length of a registry string of `bytes` bytes that was read into a buffer
-// of `capacityUnits` units: the text ends at its first U+0000, or, when it was
-// stored without one, at the end of the data, provided a terminator still fits
-// in the buffer. No length means the text does not fit and counts as absent.
-// An odd last byte is not part of any unit and is dropped.
-template <typename C>
-std::optional<std::size_t> StoredTextLength(const C* data, std::size_t bytes, std::size_t capacityUnits) {
-    std::size_t units = bytes / sizeof(C);
-    if (units > capacityUnits) return std::nullopt;
-    const std::size_t n = LengthToNul(data, units);
-    if (n < units) return n;
-    if (n + 1 > capacityUnits) return std::nullopt;
-    return n;
-}
-
-// The rule of tavroos's string values (REG_SZ only, of `bytes` bytes read into
-// a buffer of `bufferUnits` units): a value of size 0 is absent; otherwise its
-// text (as StoredTextLength takes it) must fit `destinationUnits` units with its
-// terminator, or it counts as absent.
-template <typename C>
-std::optional<std::size_t> StringValueLength(const C* data, std::size_t bytes, std::size_t bufferUnits,
-                                             std::size_t destinationUnits) {
-    if (bytes == 0) return std::nullopt;
-    const std::optional<std::size_t> n = StoredTextLength(data, bytes, bufferUnits);
-    if (!n || *n + 1 > destinationUnits) return std::nullopt;
     return n;
 }
 

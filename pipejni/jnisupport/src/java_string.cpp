@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "mirravon/ansi_text.h"
+#include "mirravon/jni/references.h"
 
 CTextBuffer::CTextBuffer(const wchar_t* text, unsigned count) {
     if (text == nullptr) return;
@@ -43,15 +44,15 @@ const char* CJavaString::chars() {
     if (m_jobject != nullptr && !m_text) {
         const jstring str = static_cast<jstring>(m_jobject);
         const jsize len = m_env->GetStringLength(str);
-        const jchar* p = m_env->GetStringChars(str, nullptr);
-        if (p == nullptr) return nullptr;  // out of memory: the VM's error is pending
+        // Given back also when the copy below cannot be allocated.
+        const mirravon::jni::StringChars units(m_env, str);
+        if (!units) return nullptr;  // out of memory: the VM's error is pending
         // The VM's buffer need not be terminated, so an empty string must not be
         // read "up to the terminator" (what a count of 0 would mean).
         if (len > 0)
-            m_text.reset(new CTextBuffer(reinterpret_cast<const wchar_t*>(p), static_cast<unsigned>(len)));
+            m_text.reset(new CTextBuffer(reinterpret_cast<const wchar_t*>(units.get()), static_cast<unsigned>(len)));
         else
             m_text.reset(new CTextBuffer(L"", 0));
-        m_env->ReleaseStringChars(str, p);
     }
     return m_text ? m_text->narrow() : nullptr;
 }

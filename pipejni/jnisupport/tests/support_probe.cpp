@@ -7,12 +7,10 @@
 #include "jnisupport/java_exception.h"
 #include "jnisupport/java_string.h"
 
-#define PROBE(name) Java_probe_Support_##name
-
 extern "C" {
 
 // Texts arrive as a Java String[]; a null element becomes a null text.
-JNIEXPORT void JNICALL PROBE(throwUser)(JNIEnv* env, jclass, jint code, jobjectArray texts) {
+JNIEXPORT void JNICALL Java_probe_Support_throwUser(JNIEnv* env, jclass, jint code, jobjectArray texts) {
     CallGuarded(env, [&] {
         user_err_t error;
         error.code = static_cast<std::int32_t>(code);
@@ -26,30 +24,30 @@ JNIEXPORT void JNICALL PROBE(throwUser)(JNIEnv* env, jclass, jint code, jobjectA
 }
 
 // The usual way a bridge throws: texts from wrappers that die during unwinding.
-JNIEXPORT void JNICALL PROBE(throwUserFromWrapper)(JNIEnv* env, jclass, jstring name) {
+JNIEXPORT void JNICALL Java_probe_Support_throwUserFromWrapper(JNIEnv* env, jclass, jstring name) {
     CallGuarded(env, [&] {
         CJavaString text(env, name);
         throw user_err_t(3, {text.chars(), nullptr});
     });
 }
 
-JNIEXPORT jint JNICALL PROBE(throwSystem)(JNIEnv* env, jclass, jint code) {
+JNIEXPORT jint JNICALL Java_probe_Support_throwSystem(JNIEnv* env, jclass, jint code) {
     return CallGuarded(env, jint{-1}, [&]() -> jint { throw static_cast<unsigned long>(code); });
 }
 
-JNIEXPORT jstring JNICALL PROBE(throwOther)(JNIEnv* env, jclass) {
+JNIEXPORT jstring JNICALL Java_probe_Support_throwOther(JNIEnv* env, jclass) {
     return CallGuarded(env, static_cast<jstring>(nullptr), []() -> jstring { throw std::runtime_error("x"); });
 }
 
 // A JNI call fails, then the native code fails too: the VM's error must survive.
-JNIEXPORT void JNICALL PROBE(throwAfterPending)(JNIEnv* env, jclass) {
+JNIEXPORT void JNICALL Java_probe_Support_throwAfterPending(JNIEnv* env, jclass) {
     CallGuarded(env, [&] {
         CJavaClass missing(env, "no/such/Class");
         if (missing.javaClass() == nullptr) throw 5ul;
     });
 }
 
-JNIEXPORT jstring JNICALL PROBE(narrowToJava)(JNIEnv* env, jclass, jbyteArray bytes) {
+JNIEXPORT jstring JNICALL Java_probe_Support_narrowToJava(JNIEnv* env, jclass, jbyteArray bytes) {
     const jsize n = env->GetArrayLength(bytes);
     std::string text(static_cast<std::size_t>(n), '\0');
     env->GetByteArrayRegion(bytes, 0, n, reinterpret_cast<jbyte*>(&text[0]));

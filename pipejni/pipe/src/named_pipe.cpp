@@ -4,7 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "jnisupport/debug_output.h"
+#include "failure/debug_output.h"
+#include "failure/native_failure.h"
 #include "mirravon/unique_owner.h"
 
 namespace {
@@ -30,7 +31,7 @@ HANDLE CreatePipeServer(const char* name) {
     if (pipe == INVALID_HANDLE_VALUE) {
         const unsigned long e = ::GetLastError();
         DebugLine("Failed to create named pipe [" + text + "] with error: " + DecimalText(e));
-        throw e;
+        ThrowWindowsError(e);
     }
     DebugLine("Created named pipe server");
     return pipe;
@@ -48,7 +49,7 @@ int WaitForPipeClient(HANDLE pipe) {
 
 char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
     char* buffer = static_cast<char*>(std::malloc(kReadChunk));
-    if (buffer == nullptr) throw static_cast<unsigned long>(ERROR_NOT_ENOUGH_MEMORY);
+    if (buffer == nullptr) ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
     unsigned long capacity = kReadChunk;
     unsigned long used = 0;
     for (;;) {
@@ -57,7 +58,7 @@ char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
             char* grown = static_cast<char*>(std::realloc(buffer, capacity + kReadChunk));
             if (grown == nullptr) {
                 std::free(buffer);
-                throw static_cast<unsigned long>(ERROR_NOT_ENOUGH_MEMORY);
+                ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
             }
             buffer = grown;
             capacity += kReadChunk;
@@ -79,7 +80,7 @@ char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
         }
         DebugLine("ReadMessage: Error reading data with error: " + DecimalText(e));
         std::free(buffer);  // the caller never sees it
-        throw e;
+        ThrowWindowsError(e);
     }
     if (length != nullptr) *length = used;
     DebugLine("ReadMessage: read " + DecimalText(used) + " bytes [" + LogText(buffer, used) + "]");
@@ -111,7 +112,7 @@ HANDLE ConnectPipeClient(const char* name) {
         }
     }
     DebugLine("Failed to connect to a listening pipe server with error " + DecimalText(e));
-    throw e;
+    ThrowWindowsError(e);
 }
 
 unsigned long WritePipeMessage(HANDLE pipe, const char* data, unsigned long length) {
@@ -125,7 +126,7 @@ unsigned long WritePipeMessage(HANDLE pipe, const char* data, unsigned long leng
     if (!::WriteFile(pipe, data, length, &written, nullptr)) {
         const unsigned long e = ::GetLastError();
         DebugLine("WriteMessage: failed to write with error " + DecimalText(e));
-        throw e;
+        ThrowWindowsError(e);
     }
     ::FlushFileBuffers(pipe);
     DebugLine("bytes written: " + DecimalText(written));

@@ -1,5 +1,6 @@
 #include "pipe/tavro_named_pipe.h"
 
+#include "failure/native_failure.h"
 #include "pipe/named_pipe.h"
 
 namespace TAVRO {
@@ -11,7 +12,7 @@ HANDLE Duplicate(HANDLE pipe) {
     HANDLE copy = INVALID_HANDLE_VALUE;
     if (!::DuplicateHandle(::GetCurrentProcess(), pipe, ::GetCurrentProcess(), &copy, 0, FALSE,
                            DUPLICATE_SAME_ACCESS))
-        throw static_cast<unsigned long>(::GetLastError());
+        ThrowWindowsError(::GetLastError());
     return copy;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "failure/native_failure.h"
 #include "mirravon/ansi_text.h"
 #include "toolbridge/tool_error.h"
 
@@ -17,19 +18,17 @@ constexpr DWORD kClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | C
 // The user's default locale.
 constexpr LCID kLocale = 0x400;
 
-[[noreturn]] void throwSystemError(DWORD code) { throw static_cast<unsigned long>(code); }
-
 // A null text stays a null BSTR (the tool tells it apart from an empty one).
 mirravon::unique_bstr bstrFromAnsi(const char* text) {
     mirravon::unique_bstr result;
     if (text == nullptr) return result;
     DWORD error = ERROR_SUCCESS;
     const std::optional<std::wstring> wide = mirravon::WideFromAnsi(text, std::strlen(text), &error);
-    if (!wide) throwSystemError(error);
+    if (!wide) ThrowWindowsError(error);
     result.reset(SysAllocStringLen(wide->data(), static_cast<UINT>(wide->size())));
     // Running out of memory here is none of the tool's codes: it travels as the
     // system's own error, like any other failure of the system underneath.
-    if (!result) throwSystemError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!result) ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
     return result;
 }
 

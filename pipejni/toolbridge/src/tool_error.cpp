@@ -1,6 +1,6 @@
 #include "toolbridge/tool_error.h"
 
-#include "jnisupport/java_exception.h"
+#include "failure/native_failure.h"
 
 namespace toolbridge {
 

@@ -24,12 +24,13 @@ std::optional<std::string> ReadEnvironmentA(const char* name, std::size_t limit)
     return std::string(buffer.data(), length);
 }
 
-// A 64-bit tool's installer writes its App Paths entry in the 64-bit view.
-// Where the system keeps one App Paths key for both views (Wine does), the
-// default view sees it already; where it keeps them apart, the fall-back does.
+// The tool's installer writes its App Paths entry in the view of its own kind,
+// which need not be this library's. Where the system keeps one App Paths key
+// for both views (Wine does), the default view sees it already; where it keeps
+// them apart, the other view does.
 bool IsDrovixInstalled() {
-    return mirravon::RegistryKey().OpenFallingBackTo64(HKEY_LOCAL_MACHINE, kToolAppPathsKey, KEY_QUERY_VALUE) ==
-           ERROR_SUCCESS;
+    return mirravon::RegistryKey().Open(HKEY_LOCAL_MACHINE, kToolAppPathsKey, KEY_QUERY_VALUE,
+                                        mirravon::RegistryView::DefaultThenOther) == ERROR_SUCCESS;
 }
 
 std::string DrovixInstallDir() { return ReadEnvironmentA(kToolHomeVariable, kToolPathLimit).value_or(std::string()); }

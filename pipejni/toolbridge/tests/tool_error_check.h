@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "jnisupport/java_exception.h"
+#include "failure/native_failure.h"
 #include "mirravon_test/caller.h"
 
 namespace toolbridge_test {

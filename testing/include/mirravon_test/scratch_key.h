@@ -21,7 +21,7 @@ namespace mirravon_test {
 class ScratchKey {
 public:
     ScratchKey(HKEY root, std::wstring path, mirravon::RegistryView view = mirravon::RegistryView::Default)
-        : m_root(root), m_path(std::move(path)), m_view(static_cast<REGSAM>(view)) {
+        : m_root(root), m_path(std::move(path)), m_view(mirravon::ViewFlag(view)) {
         remove();
     }
     ~ScratchKey() { remove(); }

@@ -35,6 +35,14 @@ inline bool RunningOn64BitWindows() { return sizeof(void*) == 8 || RunningUnderW
     if (!::mirravon_test::RunningOn64BitWindows())       \
     GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
+// True where this process has a second registry view: on a 64-bit Windows.
+inline bool HasOtherRegistryView() { return RunningOn64BitWindows(); }
+
+// Skips a case that needs the other registry view where there is none.
+#define MIRRAVON_SKIP_UNLESS_OTHER_VIEW()                \
+    if (!::mirravon_test::HasOtherRegistryView())        \
+    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+
 // Seconds on the performance counter, for benchmarks.
 inline double Now() {
     static const LARGE_INTEGER frequency = [] {

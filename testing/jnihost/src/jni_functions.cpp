@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "host_internal.h"
 
@@ -84,6 +85,20 @@ struct Ctx {
 #define ENTER(allow, fail_value)            \
     Ctx c(env, __func__ + 0, (allow));      \
     if (!c.ok) return fail_value
+
+// Each function of the table by its position, and its JNI name: the entries
+// that templates make for a whole family take their name from here.
+enum FunctionIndex {
+#define X(name) k##name,
+#include "jni_functions.inc"
+#undef X
+};
+
+const char* const kFunctionNames[] = {
+#define X(name) #name,
+#include "jni_functions.inc"
+#undef X
+};
 
 // Access to a jvalue by the C++ type of the JNI accessor.
 template <typename T> T& member(jvalue& v);
@@ -360,13 +375,31 @@ jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject obj, jclass clazz) {
 
 // ---------------------------------------------------------------- methods
 
-MethodInfo* lookupMethod(Ctx& c, jclass clazz, const char* name, const char* sig, bool isStatic) {
+// The member of `cls` (and, when `inherited`, of its superclasses) with this
+// name, descriptor and kind; null when there is none.
+template <typename Info>
+Info* findMember(Class* cls, bool inherited, std::vector<std::unique_ptr<Info>> Class::*members, const char* name,
+                 const char* sig, bool isStatic) {
+    for (Class* k = cls; k != nullptr; k = inherited ? k->super : nullptr)
+        for (auto& m : k->*members)
+            if (m->name == name && m->descriptor == sig && m->isStatic == isStatic) return m.get();
+    return nullptr;
+}
+
+// The class a member is looked up in; null (after a violation) without a class, name or descriptor.
+Class* memberLookupClass(Ctx& c, jclass clazz, const char* name, const char* sig) {
     Class* cls = c.needClass(clazz);
     if (cls == nullptr) return nullptr;
     if (name == nullptr || sig == nullptr) {
         c.fail("null name or descriptor");
         return nullptr;
     }
+    return cls;
+}
+
+MethodInfo* lookupMethod(Ctx& c, jclass clazz, const char* name, const char* sig, bool isStatic) {
+    Class* cls = memberLookupClass(c, clazz, name, sig);
+    if (cls == nullptr) return nullptr;
     ++c.vm->methodLookups[cls->name + "." + name + sig];
     std::vector<std::string> params;
     std::string ret;
@@ -375,22 +408,11 @@ MethodInfo* lookupMethod(Ctx& c, jclass clazz, const char* name, const char* sig
         c.raise(classes::kNoSuchMethodError, std::string(name) + sig);
         return nullptr;
     }
-    const bool ctor = std::strcmp(name, "<init>") == 0;
-    for (Class* k = cls; k != nullptr; k = ctor ? nullptr : k->super)
-        for (auto& m : k->methods)
-            if (m->name == name && m->descriptor == sig && m->isStatic == isStatic) return m.get();
+    // Constructors are not inherited.
+    const bool inherited = std::strcmp(name, "<init>") != 0;
+    if (MethodInfo* m = findMember(cls, inherited, &Class::methods, name, sig, isStatic)) return m;
     c.raise(classes::kNoSuchMethodError, cls->name + "." + name + sig);
     return nullptr;
-}
-
-jmethodID JNICALL GetMethodID(JNIEnv* env, jclass clazz, const char* name, const char* sig) {
-    ENTER(kPlain, nullptr);
-    return reinterpret_cast<jmethodID>(lookupMethod(c, clazz, name, sig, false));
-}
-
-jmethodID JNICALL GetStaticMethodID(JNIEnv* env, jclass clazz, const char* name, const char* sig) {
-    ENTER(kPlain, nullptr);
-    return reinterpret_cast<jmethodID>(lookupMethod(c, clazz, name, sig, true));
 }
 
 // The arguments of a call, from varargs or from a jvalue array.
@@ -558,117 +580,63 @@ R invoke(Ctx& c, CallKind kind, jobject target, jclass clazz, jmethodID id, Args
     }
 }
 
-#define CALL_FAMILY(Type, R, letter)                                                                          \
-    R JNICALL Call##Type##Method(JNIEnv* env, jobject obj, jmethodID id, ...) {                               \
-        ENTER(kPlain, R());                                                                                   \
-        va_list ap;                                                                                           \
-        va_start(ap, id);                                                                                     \
-        Args a;                                                                                               \
-        a.list = &ap;                                                                                         \
-        VaEnd end{ap};                                                                                       \
-        return invoke<R>(c, CallKind::Virtual, obj, nullptr, id, a, letter);                            \
-    }                                                                                                         \
-    R JNICALL Call##Type##MethodV(JNIEnv* env, jobject obj, jmethodID id, va_list ap) {                       \
-        ENTER(kPlain, R());                                                                                   \
-        va_list copy;                                                                                         \
-        va_copy(copy, ap);                                                                                    \
-        VaEnd endCopy{copy};                                                                                  \
-        Args a;                                                                                               \
-        a.list = &copy;                                                                                       \
-        return invoke<R>(c, CallKind::Virtual, obj, nullptr, id, a, letter);                                  \
-    }                                                                                                         \
-    R JNICALL Call##Type##MethodA(JNIEnv* env, jobject obj, jmethodID id, const jvalue* args) {               \
-        ENTER(kPlain, R());                                                                                   \
-        Args a;                                                                                               \
-        a.array = args;                                                                                       \
-        return invoke<R>(c, CallKind::Virtual, obj, nullptr, id, a, letter);                                  \
-    }                                                                                                         \
-    R JNICALL CallNonvirtual##Type##Method(JNIEnv* env, jobject obj, jclass cls, jmethodID id, ...) {         \
-        ENTER(kPlain, R());                                                                                   \
-        va_list ap;                                                                                           \
-        va_start(ap, id);                                                                                     \
-        Args a;                                                                                               \
-        a.list = &ap;                                                                                         \
-        VaEnd end{ap};                                                                                       \
-        return invoke<R>(c, CallKind::Nonvirtual, obj, cls, id, a, letter);                            \
-    }                                                                                                         \
-    R JNICALL CallNonvirtual##Type##MethodV(JNIEnv* env, jobject obj, jclass cls, jmethodID id, va_list ap) { \
-        ENTER(kPlain, R());                                                                                   \
-        va_list copy;                                                                                         \
-        va_copy(copy, ap);                                                                                    \
-        VaEnd endCopy{copy};                                                                                  \
-        Args a;                                                                                               \
-        a.list = &copy;                                                                                       \
-        return invoke<R>(c, CallKind::Nonvirtual, obj, cls, id, a, letter);                                   \
-    }                                                                                                         \
-    R JNICALL CallNonvirtual##Type##MethodA(JNIEnv* env, jobject obj, jclass cls, jmethodID id,               \
-                                            const jvalue* args) {                                             \
-        ENTER(kPlain, R());                                                                                   \
-        Args a;                                                                                               \
-        a.array = args;                                                                                       \
-        return invoke<R>(c, CallKind::Nonvirtual, obj, cls, id, a, letter);                                   \
-    }                                                                                                         \
-    R JNICALL CallStatic##Type##Method(JNIEnv* env, jclass cls, jmethodID id, ...) {                          \
-        ENTER(kPlain, R());                                                                                   \
-        va_list ap;                                                                                           \
-        va_start(ap, id);                                                                                     \
-        Args a;                                                                                               \
-        a.list = &ap;                                                                                         \
-        VaEnd end{ap};                                                                                       \
-        return invoke<R>(c, CallKind::Static, cls, nullptr, id, a, letter);                            \
-    }                                                                                                         \
-    R JNICALL CallStatic##Type##MethodV(JNIEnv* env, jclass cls, jmethodID id, va_list ap) {                  \
-        ENTER(kPlain, R());                                                                                   \
-        va_list copy;                                                                                         \
-        va_copy(copy, ap);                                                                                    \
-        VaEnd endCopy{copy};                                                                                  \
-        Args a;                                                                                               \
-        a.list = &copy;                                                                                       \
-        return invoke<R>(c, CallKind::Static, cls, nullptr, id, a, letter);                                   \
-    }                                                                                                         \
-    R JNICALL CallStatic##Type##MethodA(JNIEnv* env, jclass cls, jmethodID id, const jvalue* args) {          \
-        ENTER(kPlain, R());                                                                                   \
-        Args a;                                                                                               \
-        a.array = args;                                                                                       \
-        return invoke<R>(c, CallKind::Static, cls, nullptr, id, a, letter);                                   \
+inline std::pair<jobject, jclass> receiverOf(jobject self) { return {self, nullptr}; }
+inline std::pair<jobject, jclass> receiverOf(jobject self, jclass cls) { return {self, cls}; }
+
+// The three entries (..., V, A) of one Call<Kind><Type>Method family, for the
+// table function at index I. `Receiver` is what comes before the method id:
+// the object (virtual), the object and its class (nonvirtual), the class (static).
+template <typename R, char letter, CallKind kind, typename... Receiver>
+struct CallEntries {
+    template <FunctionIndex I>
+    static R JNICALL dots(JNIEnv* env, Receiver... receiver, jmethodID id, ...) {
+        va_list ap;
+        va_start(ap, id);
+        VaEnd end{ap};
+        return list<I>(env, receiver..., id, ap);
+    }
+    template <FunctionIndex I>
+    static R JNICALL list(JNIEnv* env, Receiver... receiver, jmethodID id, va_list ap) {
+        va_list copy;
+        va_copy(copy, ap);
+        VaEnd endCopy{copy};
+        Args a;
+        a.list = &copy;
+        return call(env, kFunctionNames[I], id, a, receiver...);
+    }
+    template <FunctionIndex I>
+    static R JNICALL array(JNIEnv* env, Receiver... receiver, jmethodID id, const jvalue* args) {
+        Args a;
+        a.array = args;
+        return call(env, kFunctionNames[I], id, a, receiver...);
     }
 
-CALL_FAMILY(Object, jobject, 'L')
-CALL_FAMILY(Boolean, jboolean, 'Z')
-CALL_FAMILY(Byte, jbyte, 'B')
-CALL_FAMILY(Char, jchar, 'C')
-CALL_FAMILY(Short, jshort, 'S')
-CALL_FAMILY(Int, jint, 'I')
-CALL_FAMILY(Long, jlong, 'J')
-CALL_FAMILY(Float, jfloat, 'F')
-CALL_FAMILY(Double, jdouble, 'D')
-CALL_FAMILY(Void, void, 'V')
+private:
+    static R call(JNIEnv* env, const char* name, jmethodID id, Args& a, Receiver... receiver) {
+        Ctx c(env, name, kPlain);
+        if (!c.ok) return R();
+        const std::pair<jobject, jclass> target = receiverOf(receiver...);
+        return invoke<R>(c, kind, target.first, target.second, id, a, letter);
+    }
+};
 
 // ---------------------------------------------------------------- fields
 
 FieldInfo* lookupField(Ctx& c, jclass clazz, const char* name, const char* sig, bool isStatic) {
-    Class* cls = c.needClass(clazz);
+    Class* cls = memberLookupClass(c, clazz, name, sig);
     if (cls == nullptr) return nullptr;
-    if (name == nullptr || sig == nullptr) {
-        c.fail("null name or descriptor");
-        return nullptr;
-    }
     if (!parseFieldDescriptor(sig)) c.fail(std::string("malformed field descriptor ") + sig);
-    for (Class* k = cls; k != nullptr; k = k->super)
-        for (auto& f : k->fields)
-            if (f->name == name && f->descriptor == sig && f->isStatic == isStatic) return f.get();
+    if (FieldInfo* f = findMember(cls, true, &Class::fields, name, sig, isStatic)) return f;
     c.raise(classes::kNoSuchFieldError, name);
     return nullptr;
 }
 
-jfieldID JNICALL GetFieldID(JNIEnv* env, jclass clazz, const char* name, const char* sig) {
-    ENTER(kPlain, nullptr);
-    return reinterpret_cast<jfieldID>(lookupField(c, clazz, name, sig, false));
-}
-
-jfieldID JNICALL GetStaticFieldID(JNIEnv* env, jclass clazz, const char* name, const char* sig) {
-    ENTER(kPlain, nullptr);
-    return reinterpret_cast<jfieldID>(lookupField(c, clazz, name, sig, true));
+// Get[Static]MethodID and Get[Static]FieldID, the table functions at index I.
+template <FunctionIndex I, typename Id, auto lookup, bool isStatic>
+Id JNICALL memberId(JNIEnv* env, jclass clazz, const char* name, const char* sig) {
+    Ctx c(env, kFunctionNames[I], kPlain);
+    if (!c.ok) return nullptr;
+    return reinterpret_cast<Id>(lookup(c, clazz, name, sig, isStatic));
 }
 
 // The storage of a field for an accessor of type `want`; null after a violation.
@@ -732,33 +700,23 @@ void setFieldT(Ctx& c, jobject target, jfieldID id, T value, bool isStatic) {
     }
 }
 
-#define FIELD_FAMILY(Type, T)                                                                    \
-    T JNICALL Get##Type##Field(JNIEnv* env, jobject obj, jfieldID id) {                         \
-        ENTER(kPlain, T());                                                                     \
-        return getFieldT<T>(c, obj, id, false);                                                 \
-    }                                                                                           \
-    void JNICALL Set##Type##Field(JNIEnv* env, jobject obj, jfieldID id, T value) {             \
-        ENTER(kPlain, );                                                                        \
-        setFieldT<T>(c, obj, id, value, false);                                                 \
-    }                                                                                           \
-    T JNICALL GetStatic##Type##Field(JNIEnv* env, jclass cls, jfieldID id) {                    \
-        ENTER(kPlain, T());                                                                     \
-        return getFieldT<T>(c, cls, id, true);                                                  \
-    }                                                                                           \
-    void JNICALL SetStatic##Type##Field(JNIEnv* env, jclass cls, jfieldID id, T value) {        \
-        ENTER(kPlain, );                                                                        \
-        setFieldT<T>(c, cls, id, value, true);                                                  \
+// Get<Type>Field and Set<Type>Field (`Target` jobject), or their static forms
+// (`Target` jclass), for the table functions at indexes G and S.
+template <typename T, bool isStatic, typename Target>
+struct FieldEntries {
+    template <FunctionIndex G>
+    static T JNICALL get(JNIEnv* env, Target target, jfieldID id) {
+        Ctx c(env, kFunctionNames[G], kPlain);
+        if (!c.ok) return T();
+        return getFieldT<T>(c, target, id, isStatic);
     }
-
-FIELD_FAMILY(Object, jobject)
-FIELD_FAMILY(Boolean, jboolean)
-FIELD_FAMILY(Byte, jbyte)
-FIELD_FAMILY(Char, jchar)
-FIELD_FAMILY(Short, jshort)
-FIELD_FAMILY(Int, jint)
-FIELD_FAMILY(Long, jlong)
-FIELD_FAMILY(Float, jfloat)
-FIELD_FAMILY(Double, jdouble)
+    template <FunctionIndex S>
+    static void JNICALL set(JNIEnv* env, Target target, jfieldID id, T value) {
+        Ctx c(env, kFunctionNames[S], kPlain);
+        if (!c.ok) return;
+        setFieldT<T>(c, target, id, value, isStatic);
+    }
+};
 
 // ---------------------------------------------------------------- buffers
 
@@ -814,6 +772,33 @@ jstring JNICALL NewString(JNIEnv* env, const jchar* chars, jsize len) {
     return static_cast<jstring>(c.local(c.vm->newStringRaw(text)));
 }
 
+// Lends `bytes` as a buffer of kind `kind` over the string (always a copy).
+template <typename Chars>
+const Chars* lendString(Ctx& c, Object* s, int kind, std::vector<unsigned char> bytes, jboolean* isCopy) {
+    if (isCopy) *isCopy = JNI_TRUE;
+    return static_cast<const Chars*>(holdBuffer(c, s, kind, std::move(bytes)));
+}
+
+// Takes back a buffer lent over the string; false (after a violation) when it was not lent.
+bool releaseString(Ctx& c, jstring str, const void* chars, int kind) {
+    Object* s = needString(c, str);
+    if (s == nullptr || findBuffer(c, s, chars, kind) == nullptr) return false;
+    c.vm->buffers.erase(chars);
+    return true;
+}
+
+// The string whose region [start, start + len) is read; null when there is none,
+// with StringIndexOutOfBoundsException pending when the region does not fit.
+Object* stringRegion(Ctx& c, jstring str, jsize start, jsize len) {
+    Object* s = needString(c, str);
+    if (s == nullptr) return nullptr;
+    if (start < 0 || len < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > s->chars.size()) {
+        c.raise("java/lang/StringIndexOutOfBoundsException", "");
+        return nullptr;
+    }
+    return s;
+}
+
 jsize JNICALL GetStringLength(JNIEnv* env, jstring str) {
     ENTER(kPlain, 0);
     Object* s = needString(c, str);
@@ -829,15 +814,12 @@ const jchar* JNICALL GetStringChars(JNIEnv* env, jstring str, jboolean* isCopy) 
     std::vector<unsigned char> bytes((s->chars.size() + 2) * sizeof(jchar), 0);
     std::u16string copy = s->chars + u'\xFFFD';
     std::memcpy(bytes.data(), copy.data(), copy.size() * sizeof(jchar));
-    if (isCopy) *isCopy = JNI_TRUE;
-    return static_cast<const jchar*>(holdBuffer(c, s, kStringChars, std::move(bytes)));
+    return lendString<jchar>(c, s, kStringChars, std::move(bytes), isCopy);
 }
 
 void JNICALL ReleaseStringChars(JNIEnv* env, jstring str, const jchar* chars) {
     ENTER(kWithPending, );
-    Object* s = needString(c, str);
-    if (s == nullptr) return;
-    if (findBuffer(c, s, chars, kStringChars)) c.vm->buffers.erase(chars);
+    releaseString(c, str, chars, kStringChars);
 }
 
 jstring JNICALL NewStringUTF(JNIEnv* env, const char* utf) {
@@ -859,25 +841,18 @@ const char* JNICALL GetStringUTFChars(JNIEnv* env, jstring str, jboolean* isCopy
     const std::string utf = toModifiedUtf8(s->chars);
     std::vector<unsigned char> bytes(utf.begin(), utf.end());
     bytes.push_back(0);
-    if (isCopy) *isCopy = JNI_TRUE;
-    return static_cast<const char*>(holdBuffer(c, s, kStringUtf, std::move(bytes)));
+    return lendString<char>(c, s, kStringUtf, std::move(bytes), isCopy);
 }
 
 void JNICALL ReleaseStringUTFChars(JNIEnv* env, jstring str, const char* chars) {
     ENTER(kWithPending, );
-    Object* s = needString(c, str);
-    if (s == nullptr) return;
-    if (findBuffer(c, s, chars, kStringUtf)) c.vm->buffers.erase(chars);
+    releaseString(c, str, chars, kStringUtf);
 }
 
 void JNICALL GetStringRegion(JNIEnv* env, jstring str, jsize start, jsize len, jchar* buf) {
     ENTER(kPlain, );
-    Object* s = needString(c, str);
+    Object* s = stringRegion(c, str, start, len);
     if (s == nullptr) return;
-    if (start < 0 || len < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > s->chars.size()) {
-        c.raise("java/lang/StringIndexOutOfBoundsException", "");
-        return;
-    }
     if (buf == nullptr && len > 0) {
         c.fail("null buffer");
         return;
@@ -887,12 +862,8 @@ void JNICALL GetStringRegion(JNIEnv* env, jstring str, jsize start, jsize len, j
 
 void JNICALL GetStringUTFRegion(JNIEnv* env, jstring str, jsize start, jsize len, char* buf) {
     ENTER(kPlain, );
-    Object* s = needString(c, str);
+    Object* s = stringRegion(c, str, start, len);
     if (s == nullptr) return;
-    if (start < 0 || len < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > s->chars.size()) {
-        c.raise("java/lang/StringIndexOutOfBoundsException", "");
-        return;
-    }
     if (buf == nullptr) {
         c.fail("null buffer");
         return;
@@ -908,19 +879,13 @@ const jchar* JNICALL GetStringCritical(JNIEnv* env, jstring str, jboolean* isCop
     if (s == nullptr) return nullptr;
     std::vector<unsigned char> bytes((s->chars.size() + 1) * sizeof(jchar), 0);
     std::memcpy(bytes.data(), s->chars.data(), s->chars.size() * sizeof(jchar));
-    if (isCopy) *isCopy = JNI_TRUE;
     ++c.ts->criticalDepth;
-    return static_cast<const jchar*>(holdBuffer(c, s, kStringCritical, std::move(bytes)));
+    return lendString<jchar>(c, s, kStringCritical, std::move(bytes), isCopy);
 }
 
 void JNICALL ReleaseStringCritical(JNIEnv* env, jstring str, const jchar* chars) {
     ENTER(kWithPending | kInCritical, );
-    Object* s = needString(c, str);
-    if (s == nullptr) return;
-    if (findBuffer(c, s, chars, kStringCritical)) {
-        c.vm->buffers.erase(chars);
-        --c.ts->criticalDepth;
-    }
+    if (releaseString(c, str, chars, kStringCritical)) --c.ts->criticalDepth;
 }
 
 // ---------------------------------------------------------------- arrays
@@ -1179,18 +1144,6 @@ jint JNICALL GetEnv(JavaVM* vm, void** penv, jint version) {
 
 // ---------------------------------------------------------------- unimplemented functions
 
-enum FunctionIndex {
-#define X(name) k##name,
-#include "jni_functions.inc"
-#undef X
-};
-
-const char* const kFunctionNames[] = {
-#define X(name) #name,
-#include "jni_functions.inc"
-#undef X
-};
-
 void unimplemented(JNIEnv* env, int index) {
     Ctx c(env, kFunctionNames[index], kWithPending | kInCritical);
     if (c.vm != nullptr) c.fail("this JNI function is not implemented by the test host");
@@ -1233,25 +1186,42 @@ void fillFunctionTable(Vm& vm) {
     SET(ExceptionOccurred) SET(ExceptionDescribe) SET(ExceptionClear) SET(FatalError) SET(PushLocalFrame)
     SET(PopLocalFrame) SET(NewGlobalRef) SET(DeleteGlobalRef) SET(DeleteLocalRef) SET(IsSameObject)
     SET(NewLocalRef) SET(EnsureLocalCapacity) SET(AllocObject) SET(NewObject) SET(NewObjectV) SET(NewObjectA)
-    SET(GetObjectClass) SET(IsInstanceOf) SET(GetMethodID) SET(GetFieldID) SET(GetStaticMethodID)
-    SET(GetStaticFieldID) SET(NewString) SET(GetStringLength) SET(GetStringChars) SET(ReleaseStringChars)
+    SET(GetObjectClass) SET(IsInstanceOf) SET(NewString) SET(GetStringLength) SET(GetStringChars) SET(ReleaseStringChars)
     SET(NewStringUTF) SET(GetStringUTFLength) SET(GetStringUTFChars) SET(ReleaseStringUTFChars)
     SET(GetArrayLength) SET(NewObjectArray) SET(GetObjectArrayElement) SET(SetObjectArrayElement)
     SET(MonitorEnter) SET(MonitorExit) SET(GetJavaVM) SET(GetStringRegion) SET(GetStringUTFRegion)
     SET(GetPrimitiveArrayCritical) SET(ReleasePrimitiveArrayCritical) SET(GetStringCritical)
     SET(ReleaseStringCritical) SET(NewWeakGlobalRef) SET(DeleteWeakGlobalRef) SET(ExceptionCheck)
     SET(GetObjectRefType)
-#define SET_CALLS(Type)                                                                              \
-    SET(Call##Type##Method) SET(Call##Type##MethodV) SET(Call##Type##MethodA)                        \
-    SET(CallNonvirtual##Type##Method) SET(CallNonvirtual##Type##MethodV)                             \
-    SET(CallNonvirtual##Type##MethodA) SET(CallStatic##Type##Method) SET(CallStatic##Type##MethodV) \
-    SET(CallStatic##Type##MethodA)
-    SET_CALLS(Object) SET_CALLS(Boolean) SET_CALLS(Byte) SET_CALLS(Char) SET_CALLS(Short) SET_CALLS(Int)
-    SET_CALLS(Long) SET_CALLS(Float) SET_CALLS(Double) SET_CALLS(Void)
-#define SET_FIELDS(Type)                                                                               \
-    SET(Get##Type##Field) SET(Set##Type##Field) SET(GetStatic##Type##Field) SET(SetStatic##Type##Field)
-    SET_FIELDS(Object) SET_FIELDS(Boolean) SET_FIELDS(Byte) SET_FIELDS(Char) SET_FIELDS(Short) SET_FIELDS(Int)
-    SET_FIELDS(Long) SET_FIELDS(Float) SET_FIELDS(Double)
+    t.GetMethodID = memberId<kGetMethodID, jmethodID, lookupMethod, false>;
+    t.GetStaticMethodID = memberId<kGetStaticMethodID, jmethodID, lookupMethod, true>;
+    t.GetFieldID = memberId<kGetFieldID, jfieldID, lookupField, false>;
+    t.GetStaticFieldID = memberId<kGetStaticFieldID, jfieldID, lookupField, true>;
+#define SET_CALL_ENTRIES(Function, Entries)              \
+    t.Function = Entries::dots<k##Function>;             \
+    t.Function##V = Entries::list<k##Function##V>;       \
+    t.Function##A = Entries::array<k##Function##A>;
+#define SET_CALLS(Type, R, letter)                                                              \
+    {                                                                                           \
+        using Virtual = CallEntries<R, letter, CallKind::Virtual, jobject>;                     \
+        using Nonvirtual = CallEntries<R, letter, CallKind::Nonvirtual, jobject, jclass>;       \
+        using Static = CallEntries<R, letter, CallKind::Static, jclass>;                        \
+        SET_CALL_ENTRIES(Call##Type##Method, Virtual)                                           \
+        SET_CALL_ENTRIES(CallNonvirtual##Type##Method, Nonvirtual)                              \
+        SET_CALL_ENTRIES(CallStatic##Type##Method, Static)                                      \
+    }
+    SET_CALLS(Object, jobject, 'L') SET_CALLS(Boolean, jboolean, 'Z') SET_CALLS(Byte, jbyte, 'B')
+    SET_CALLS(Char, jchar, 'C') SET_CALLS(Short, jshort, 'S') SET_CALLS(Int, jint, 'I')
+    SET_CALLS(Long, jlong, 'J') SET_CALLS(Float, jfloat, 'F') SET_CALLS(Double, jdouble, 'D')
+    SET_CALLS(Void, void, 'V')
+#define SET_FIELDS(Type, T)                                                                            \
+    t.Get##Type##Field = FieldEntries<T, false, jobject>::get<kGet##Type##Field>;                      \
+    t.Set##Type##Field = FieldEntries<T, false, jobject>::set<kSet##Type##Field>;                      \
+    t.GetStatic##Type##Field = FieldEntries<T, true, jclass>::get<kGetStatic##Type##Field>;            \
+    t.SetStatic##Type##Field = FieldEntries<T, true, jclass>::set<kSetStatic##Type##Field>;
+    SET_FIELDS(Object, jobject) SET_FIELDS(Boolean, jboolean) SET_FIELDS(Byte, jbyte) SET_FIELDS(Char, jchar)
+    SET_FIELDS(Short, jshort) SET_FIELDS(Int, jint) SET_FIELDS(Long, jlong) SET_FIELDS(Float, jfloat)
+    SET_FIELDS(Double, jdouble)
 #define SET_ARRAYS(Type)                                                                                \
     SET(New##Type##Array) SET(Get##Type##ArrayElements) SET(Release##Type##ArrayElements)              \
     SET(Get##Type##ArrayRegion) SET(Set##Type##ArrayRegion)

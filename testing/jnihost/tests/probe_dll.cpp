@@ -1,13 +1,11 @@
 // Exports that use JNI rightly and wrongly, for the test host's own tests.
 #include <jni.h>
 
-#define PROBE(name) Java_probe_Probe_##name
-
 extern "C" {
 
 JNIEXPORT int __stdcall probe_add(int a, int b) { return a + b; }
 
-JNIEXPORT jstring JNICALL PROBE(echo)(JNIEnv* env, jobject, jstring s) {
+JNIEXPORT jstring JNICALL Java_probe_Probe_echo(JNIEnv* env, jobject, jstring s) {
     const jsize len = env->GetStringLength(s);
     const jchar* chars = env->GetStringChars(s, nullptr);
     jstring copy = env->NewString(chars, len);
@@ -15,24 +13,26 @@ JNIEXPORT jstring JNICALL PROBE(echo)(JNIEnv* env, jobject, jstring s) {
     return copy;
 }
 
-JNIEXPORT void JNICALL PROBE(callWithPending)(JNIEnv* env, jobject) {
+JNIEXPORT void JNICALL Java_probe_Probe_callWithPending(JNIEnv* env, jobject) {
     env->ThrowNew(env->FindClass("java/lang/RuntimeException"), "first");
     env->FindClass("java/lang/String");
 }
 
-JNIEXPORT jlong JNICALL PROBE(wrongFieldType)(JNIEnv* env, jobject self) {
+JNIEXPORT jlong JNICALL Java_probe_Probe_wrongFieldType(JNIEnv* env, jobject self) {
     jfieldID id = env->GetFieldID(env->GetObjectClass(self), "count", "I");
     return env->GetLongField(self, id);
 }
 
-JNIEXPORT void JNICALL PROBE(releaseNeverObtained)(JNIEnv* env, jobject, jstring s) {
+JNIEXPORT void JNICALL Java_probe_Probe_releaseNeverObtained(JNIEnv* env, jobject, jstring s) {
     static const jchar fake[] = {'x', 0};
     env->ReleaseStringChars(s, fake);
 }
 
-JNIEXPORT jclass JNICALL PROBE(dottedClass)(JNIEnv* env, jobject) { return env->FindClass("java.lang.String"); }
+JNIEXPORT jclass JNICALL Java_probe_Probe_dottedClass(JNIEnv* env, jobject) {
+    return env->FindClass("java.lang.String");
+}
 
-JNIEXPORT jboolean JNICALL PROBE(cacheLocal)(JNIEnv* env, jobject self) {
+JNIEXPORT jboolean JNICALL Java_probe_Probe_cacheLocal(JNIEnv* env, jobject self) {
     static jclass cached = nullptr;  // wrong on purpose: a local reference kept across calls
     if (cached == nullptr) {
         cached = env->FindClass("java/lang/String");
@@ -41,9 +41,9 @@ JNIEXPORT jboolean JNICALL PROBE(cacheLocal)(JNIEnv* env, jobject self) {
     return env->IsInstanceOf(self, cached);
 }
 
-JNIEXPORT void JNICALL PROBE(leakBuffer)(JNIEnv* env, jobject, jstring s) { env->GetStringChars(s, nullptr); }
+JNIEXPORT void JNICALL Java_probe_Probe_leakBuffer(JNIEnv* env, jobject, jstring s) { env->GetStringChars(s, nullptr); }
 
-JNIEXPORT void JNICALL PROBE(throwCoded)(JNIEnv* env, jobject, jint code, jstring a, jstring b) {
+JNIEXPORT void JNICALL Java_probe_Probe_throwCoded(JNIEnv* env, jobject, jint code, jstring a, jstring b) {
     jclass cls = env->FindClass("probe/CodedException");
     if (cls == nullptr) return;
     jmethodID ctor = env->GetMethodID(cls, "<init>", "(I[Ljava/lang/String;)V");
@@ -54,7 +54,7 @@ JNIEXPORT void JNICALL PROBE(throwCoded)(JNIEnv* env, jobject, jint code, jstrin
     env->Throw(static_cast<jthrowable>(env->NewObject(cls, ctor, code, texts)));
 }
 
-JNIEXPORT jbyteArray JNICALL PROBE(reversed)(JNIEnv* env, jobject, jbyteArray data) {
+JNIEXPORT jbyteArray JNICALL Java_probe_Probe_reversed(JNIEnv* env, jobject, jbyteArray data) {
     const jsize n = env->GetArrayLength(data);
     jbyte* bytes = env->GetByteArrayElements(data, nullptr);
     jbyteArray out = env->NewByteArray(n);
@@ -63,39 +63,39 @@ JNIEXPORT jbyteArray JNICALL PROBE(reversed)(JNIEnv* env, jobject, jbyteArray da
     return out;
 }
 
-JNIEXPORT jboolean JNICALL PROBE(weakCleared)(JNIEnv* env, jobject, jobject target) {
+JNIEXPORT jboolean JNICALL Java_probe_Probe_weakCleared(JNIEnv* env, jobject, jobject target) {
     static jweak weak = nullptr;
     if (weak == nullptr) weak = env->NewWeakGlobalRef(target);
     return env->IsSameObject(weak, nullptr);
 }
 
-JNIEXPORT void JNICALL PROBE(overrun)(JNIEnv* env, jobject, jbyteArray data) {
+JNIEXPORT void JNICALL Java_probe_Probe_overrun(JNIEnv* env, jobject, jbyteArray data) {
     const jsize n = env->GetArrayLength(data);
     jbyte* bytes = env->GetByteArrayElements(data, nullptr);
     bytes[n] = 1;  // one past the end, on purpose
     env->ReleaseByteArrayElements(data, bytes, 0);
 }
 
-JNIEXPORT void JNICALL PROBE(unimplemented)(JNIEnv* env, jobject) { env->GetDirectBufferAddress(nullptr); }
+JNIEXPORT void JNICALL Java_probe_Probe_unimplemented(JNIEnv* env, jobject) { env->GetDirectBufferAddress(nullptr); }
 
-JNIEXPORT jint JNICALL PROBE(callTwice)(JNIEnv* env, jobject self, jint value) {
+JNIEXPORT jint JNICALL Java_probe_Probe_callTwice(JNIEnv* env, jobject self, jint value) {
     jmethodID twice = env->GetMethodID(env->GetObjectClass(self), "twice", "(I)I");
     return twice ? env->CallIntMethod(self, twice, value) : -1;
 }
 
-JNIEXPORT jstring JNICALL PROBE(readField)(JNIEnv* env, jobject self) {
+JNIEXPORT jstring JNICALL Java_probe_Probe_readField(JNIEnv* env, jobject self) {
     jfieldID id = env->GetFieldID(env->GetObjectClass(self), "name", "Ljava/lang/String;");
     return id ? static_cast<jstring>(env->GetObjectField(self, id)) : nullptr;
 }
 
-JNIEXPORT jstring JNICALL PROBE(utf)(JNIEnv* env, jobject, jstring s) {
+JNIEXPORT jstring JNICALL Java_probe_Probe_utf(JNIEnv* env, jobject, jstring s) {
     const char* utf = env->GetStringUTFChars(s, nullptr);
     jstring copy = env->NewStringUTF(utf);
     env->ReleaseStringUTFChars(s, utf);
     return copy;
 }
 
-JNIEXPORT jint JNICALL PROBE(frames)(JNIEnv* env, jobject) {
+JNIEXPORT jint JNICALL Java_probe_Probe_frames(JNIEnv* env, jobject) {
     env->PushLocalFrame(4);
     jstring kept = env->NewStringUTF("kept");
     jobject out = env->PopLocalFrame(kept);
@@ -105,16 +105,16 @@ JNIEXPORT jint JNICALL PROBE(frames)(JNIEnv* env, jobject) {
 
 extern "C" {
 
-JNIEXPORT void JNICALL PROBE(leaveFramePushed)(JNIEnv* env, jobject) { env->PushLocalFrame(4); }
+JNIEXPORT void JNICALL Java_probe_Probe_leaveFramePushed(JNIEnv* env, jobject) { env->PushLocalFrame(4); }
 
-JNIEXPORT void JNICALL PROBE(deleteLocalAsGlobal)(JNIEnv* env, jobject self) { env->DeleteGlobalRef(self); }
+JNIEXPORT void JNICALL Java_probe_Probe_deleteLocalAsGlobal(JNIEnv* env, jobject self) { env->DeleteGlobalRef(self); }
 
-JNIEXPORT void JNICALL PROBE(wrongMethodType)(JNIEnv* env, jobject self) {
+JNIEXPORT void JNICALL Java_probe_Probe_wrongMethodType(JNIEnv* env, jobject self) {
     jmethodID twice = env->GetMethodID(env->GetObjectClass(self), "twice", "(I)I");
     env->CallVoidMethod(self, twice, 1);
 }
 
-JNIEXPORT jint JNICALL PROBE(envFromVm)(JNIEnv* env, jobject) {
+JNIEXPORT jint JNICALL Java_probe_Probe_envFromVm(JNIEnv* env, jobject) {
     JavaVM* vm = nullptr;
     if (env->GetJavaVM(&vm) != JNI_OK) return -1;
     void* again = nullptr;
@@ -122,7 +122,7 @@ JNIEXPORT jint JNICALL PROBE(envFromVm)(JNIEnv* env, jobject) {
     return again == env ? 1 : 0;
 }
 
-JNIEXPORT void JNICALL PROBE(storeWrongType)(JNIEnv* env, jobject self) {
+JNIEXPORT void JNICALL Java_probe_Probe_storeWrongType(JNIEnv* env, jobject self) {
     jfieldID name = env->GetFieldID(env->GetObjectClass(self), "name", "Ljava/lang/String;");
     env->SetObjectField(self, name, self);  // a Probe where a String belongs
 }

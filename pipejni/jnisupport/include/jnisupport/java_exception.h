@@ -1,44 +1,20 @@
-// Native failures of tavrodvxjni and their Java form.
+// The Java form of tavrodvxjni's native failures.
 //
-// Inside the library a failure is thrown by value as one of two kinds: a Windows
-// error code (`unsigned long`, as GetLastError gave it) or a `user_err_t`. Every
+// Inside the library a failure is thrown by value as one of two kinds
+// (failure/native_failure.h): a Windows error code or a `user_err_t`. Every
 // export that can fail runs its work through CallGuarded, which turns the
 // failure into a pending DrovixIntegrationException.
 #pragma once
 
 #include <jni.h>
-#include <windows.h>
 
-#include <cstdint>
-#include <initializer_list>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "mirravon/guarded_call.h"
+#include "failure/native_failure.h"
+#include "mirravon/jni/export_frame.h"
 
 inline constexpr const char kDrovixIntegrationExceptionClass[] =
     "com/varnex/quorel/mirravon/testmanagement/drovix/common/DrovixIntegrationException";
-
-// An error of the tool bridge: a code and the texts its message needs (narrow,
-// ANSI code page). The texts are copied when the record is made: the buffers a
-// thrower points at usually die while the exception unwinds to the handler.
-struct user_err_t {
-    std::int32_t code = 0;
-    std::vector<std::string> args;
-
-    user_err_t() = default;
-    // A null text is kept as an empty text, so the Java array keeps its length and order.
-    user_err_t(std::int32_t errorCode, std::initializer_list<const char*> texts) : code(errorCode) {
-        for (const char* t : texts) add(t);
-    }
-    user_err_t(std::int32_t errorCode, std::vector<std::string> texts) : code(errorCode), args(std::move(texts)) {}
-
-    user_err_t& add(const char* text) {
-        args.emplace_back(text != nullptr ? text : "");
-        return *this;
-    }
-};
 
 // Leaves DrovixIntegrationException(error.code, error.args) pending.
 void ThrowUserError(JNIEnv* env, const user_err_t& error);
@@ -57,14 +33,10 @@ void ThrowJavaExceptionForCurrent(JNIEnv* env);
 // result is then `failed` (which the VM ignores).
 template <typename R, typename Work>
 R CallGuarded(JNIEnv* env, R failed, Work&& work) {
-    return mirravon::GuardedCall([&]() -> R { return std::forward<Work>(work)(); },
-                                 [&] {
-                                     ThrowJavaExceptionForCurrent(env);
-                                     return failed;
-                                 });
+    return mirravon::jni::ExportFrame(failed, std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
 }
 
 template <typename Work>
 void CallGuarded(JNIEnv* env, Work&& work) {
-    mirravon::GuardedCall(std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
+    mirravon::jni::ExportFrame(std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
 }

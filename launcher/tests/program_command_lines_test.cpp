@@ -1,6 +1,6 @@
 // Quoting and the installer's and the agent's argument vectors.
 #include "fake_platform.h"
-#include "stelvo/command_lines.h"
+#include "stelvo/program_command_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +39,7 @@ protected:
     }
     FakePlatform p;
     LauncherSettings s;
+    LogFile log;
 };
 
 TEST_F(Builders, SilentSetupProgramPacksItsPropertiesIntoOneEscapedSwitch) {
@@ -46,7 +47,7 @@ TEST_F(Builders, SilentSetupProgramPacksItsPropertiesIntoOneEscapedSwitch) {
     s.isSilent = 1;
     s.iniInstallerArgs.append("INSTALLDIR=C:\\My Agent");
     s.appDataLocation.assign("D:\\data\\");
-    ASSERT_TRUE(buildInstallerCommandLine(s));
+    ASSERT_TRUE(buildInstallerCommandLine(s, log));
     EXPECT_EQ(s.installerProgram.str(), "C:\\img\\setup\\setup.exe");
     EXPECT_EQ(s.installerArglist.elements,
               (Elements{"\"C:\\img\\setup\\setup.exe\"", "/S",
@@ -55,7 +56,7 @@ TEST_F(Builders, SilentSetupProgramPacksItsPropertiesIntoOneEscapedSwitch) {
 
 TEST_F(Builders, SetupProgramWithoutSilenceOrExtras) {
     s.iniInstallerLocation.assign("setup.exe");
-    ASSERT_TRUE(buildInstallerCommandLine(s));
+    ASSERT_TRUE(buildInstallerCommandLine(s, log));
     EXPECT_EQ(s.installerArglist.elements, (Elements{"\"C:\\img\\setup.exe\"", "/v\"STANDALONE=false\""}));
 }
 
@@ -67,7 +68,7 @@ TEST_F(Builders, MsiTakesMsiexecFromTheSystemFolder) {
     s.appDataLocation.assign("D:\\data\\");
     p.files["C:\\work\\msiexec.exe"] = "planted";  // beside the launcher's current directory
     p.environment["PATH"] = "C:\\tools";
-    ASSERT_TRUE(buildMsiCommandLine(s, p));
+    ASSERT_TRUE(buildMsiCommandLine(s, log, p));
     EXPECT_EQ(s.installerProgram.str(), "C:\\windows\\system32\\msiexec.exe");
     EXPECT_EQ(s.msiImagePath.str(), "C:\\img\\agent.msi");
     EXPECT_EQ(s.installerArglist.elements,
@@ -80,7 +81,7 @@ TEST_F(Builders, MsiexecFallsBackToTheSearchOnlyWhenTheSystemFolderLacksIt) {
     p.files.erase("C:\\windows\\system32\\msiexec.exe");
     p.environment["PATH"] = "C:\\tools";
     p.files["C:\\tools\\msiexec.exe"] = "";
-    ASSERT_TRUE(buildMsiCommandLine(s, p));
+    ASSERT_TRUE(buildMsiCommandLine(s, log, p));
     EXPECT_EQ(s.installerProgram.str(), "C:\\tools\\msiexec.exe");
     EXPECT_EQ(s.installerArglist.elements,
               (Elements{"C:\\tools\\msiexec.exe", "/i", "\"C:\\img\\agent.msi\"", "STANDALONE=false"}));
@@ -107,8 +108,8 @@ TEST_F(Builders, AgentVectorInOrder) {
     s.argManagerArgs.append("-x");
     s.argManagerArgs.append("a b");
     s.isDebug = 1;
-    s.log.openInMemory();
-    ASSERT_TRUE(buildAgentCommandLine(s));
+    log.openInMemory();
+    ASSERT_TRUE(buildAgentCommandLine(s, log));
     EXPECT_EQ(s.agentProgram.str(), "C:\\Program Files\\Q\\bin\\agentc.exe");
     const Elements expected{"\"C:\\Program Files\\Q\\bin\\agentc.exe\"", "-silent", "-nosplash", "-isAdmin",
                             "-input", "\"C:\\img\\my input.xml\"", "-dataLocation", "\"D:\\my data\"",
@@ -117,18 +118,18 @@ TEST_F(Builders, AgentVectorInOrder) {
     EXPECT_EQ(joinCommandLine(s.agentArglist),
               "\"C:\\Program Files\\Q\\bin\\agentc.exe\" -silent -nosplash -isAdmin -input \"C:\\img\\my input.xml\" "
               "-dataLocation \"D:\\my data\" -x \"a b\"");
-    EXPECT_EQ(s.log.memory().substr(0, 120),
+    EXPECT_EQ(log.memory().substr(0, 120),
               std::string("\nCommand to launch agent\n======================================================\n"
                           "AgentProgram: (C:\\Program Files\\Q\\bin\\agentc.exe)\n")
                   .substr(0, 120));
-    EXPECT_NE(s.log.memory().find("agentArglist[9]: (\"a b\")\n"), std::string::npos);
+    EXPECT_NE(log.memory().find("agentArglist[9]: (\"a b\")\n"), std::string::npos);
 }
 
 TEST_F(Builders, AgentSilentWithoutSilentLauncherAndResolvedAdminPlaysNoPart) {
     s.isSilent = 1;
     s.isUserAdmin = 1;
     s.appDataLocation.assign("D:/d/");
-    ASSERT_TRUE(buildAgentCommandLine(s));
+    ASSERT_TRUE(buildAgentCommandLine(s, log));
     EXPECT_EQ(s.agentArglist.elements, (Elements{"\"C:\\Program Files\\Q\\bin\\agent.exe\"", "-silent",
                                                  "-nosplash", "-dataLocation", "D:/d"}));
 }
@@ -137,33 +138,33 @@ TEST_F(Builders, JavaLaunchersGetTheStartupJar) {
     s.refLocation.assign("C:\\Q");
     for (const char* java : {"jre\\bin\\javaw.exe", "jre\\bin\\java", "java.exe", "javaw"}) {
         s.iniManagerLauncher.assign(java);
-        ASSERT_TRUE(buildAgentCommandLine(s));
+        ASSERT_TRUE(buildAgentCommandLine(s, log));
         ASSERT_GE(s.agentArglist.count(), 3u) << java;
         EXPECT_EQ(s.agentArglist.elements[1], "-jar");
         EXPECT_EQ(s.agentArglist.elements[2], "C:\\Q\\eclipse\\startup.jar");
     }
     s.iniManagerLauncher.assign("jre\\bin\\Javaw.exe");
-    ASSERT_TRUE(buildAgentCommandLine(s));
+    ASSERT_TRUE(buildAgentCommandLine(s, log));
     EXPECT_EQ(s.agentArglist.count(), 1u);
 }
 
 TEST_F(Builders, VectorsBeyondTheirLimitsAreRefusedWhole) {
     s.isDebug = 1;
-    s.log.openInMemory();
+    log.openInMemory();
     for (int i = 0; i < 253; ++i) s.argManagerArgs.append("a");
-    ASSERT_TRUE(buildAgentCommandLine(s));  // 254 elements fit
+    ASSERT_TRUE(buildAgentCommandLine(s, log));  // 254 elements fit
     EXPECT_EQ(s.agentArglist.count(), 254u);
     s.argManagerArgs.append("b");
-    EXPECT_FALSE(buildAgentCommandLine(s));
+    EXPECT_FALSE(buildAgentCommandLine(s, log));
     EXPECT_TRUE(s.agentArglist.empty());
 
     s.iniInstallerLocation.assign("setup.exe");
     s.iniInstallerArgs.append("P=" + std::string(250, 'p') + " \"");
-    EXPECT_FALSE(buildInstallerCommandLine(s));  // an escaped item over 255
+    EXPECT_FALSE(buildInstallerCommandLine(s, log));  // an escaped item over 255
     EXPECT_TRUE(s.installerArglist.empty());
-    EXPECT_NE(s.log.memory().find("agentArglist refused: more than 255 elements, end marker included\n"),
+    EXPECT_NE(log.memory().find("agentArglist refused: more than 255 elements, end marker included\n"),
               std::string::npos);
-    EXPECT_NE(s.log.memory().find("installerArglist refused: an escaped item of the \"/v\" element longer than "
+    EXPECT_NE(log.memory().find("installerArglist refused: an escaped item of the \"/v\" element longer than "
                                   "255 characters\n"),
               std::string::npos);
 
@@ -171,9 +172,9 @@ TEST_F(Builders, VectorsBeyondTheirLimitsAreRefusedWhole) {
     t.launcherDir.assign("C:\\img\\");
     t.iniInstallerLocation.assign("setup.exe");
     for (int i = 0; i < 5; ++i) t.iniInstallerArgs.append(std::string(200, 'q'));
-    EXPECT_FALSE(buildInstallerCommandLine(t));  // the "/v" element over 1023
+    EXPECT_FALSE(buildInstallerCommandLine(t, log));  // the "/v" element over 1023
     t.iniInstallerArgs.clear();
     for (int i = 0; i < 4; ++i) t.iniInstallerArgs.append(std::string(200, 'q'));
-    EXPECT_TRUE(buildInstallerCommandLine(t));
+    EXPECT_TRUE(buildInstallerCommandLine(t, log));
     EXPECT_EQ(t.installerArglist.elements[1].size(), 3u + 4 * 201 + 16 + 1);
 }

@@ -1,7 +1,8 @@
 #include "stelvo/launcher_settings.h"
 
+#include "stelvo/log_file.h"
 #include "stelvo/messages.h"
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 #include "stelvo/text_lines.h"
 
 namespace stelvo {
@@ -25,11 +26,11 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-void applyKey(LauncherSettings& s, Section section, std::string_view key, std::string_view value) {
+void applyKey(LauncherSettings& s, LogFile& log, Section section, std::string_view key, std::string_view value) {
     switch (section) {
     case Section::Installer:
         if (key == "LOCATION") s.iniInstallerLocation.assign(value);
-        else if (key == "ARG") appendOrLog(s, s.iniInstallerArgs, value, "iniInstallerArgs");
+        else if (key == "ARG") appendOrLog(log, s.iniInstallerArgs, value, "iniInstallerArgs");
         break;
     case Section::Manager:
         if (key == "LOCATION_KEY") s.iniManagerLocationKey.assign(value);
@@ -38,7 +39,7 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
         else if (key == "LAUNCHER") s.iniManagerLauncher.assign(value);
         else if (key == "LAUNCHER_SILENT") s.iniManagerLauncherSilent.assign(value);
         else if (key == "INPUT_FILE") s.iniManagerInput.assign(value);
-        else if (key == "ARG") appendOrLog(s, s.iniManagerArgs, value, "iniManagerArgs");
+        else if (key == "ARG") appendOrLog(log, s.iniManagerArgs, value, "iniManagerArgs");
         else if (key == "MODE") {
             s.iniMode.assign(value);
             const std::string_view mode = trimBlanks(value);
@@ -59,10 +60,10 @@ void applyKey(LauncherSettings& s, Section section, std::string_view key, std::s
 
 }  // namespace
 
-bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, const char* field) {
+bool appendOrLog(LogFile& log, TextList& list, std::string_view value, const char* field) {
     if (list.append(value)) return true;
     const bool full = list.count() >= TextList::kEntries;
-    logRefusal(s, field,
+    logRefusal(log, field,
                full ? "more than " + std::to_string(TextList::kEntries) + " entries"
                     : "an entry longer than " + std::to_string(kTextWidth) + " characters");
     return false;
@@ -71,12 +72,12 @@ bool appendOrLog(LauncherSettings& s, TextList& list, std::string_view value, co
 bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
 bool isFalseWord(std::string_view text) { return equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no"); }
 
-void parseSettingsText(LauncherSettings& s, std::string_view text) {
+void parseSettingsText(LauncherSettings& s, LogFile& log, std::string_view text) {
     TextLines lines(text);
-    parseSettingsLines(s, lines);
+    parseSettingsLines(s, log, lines);
 }
 
-void parseSettingsLines(LauncherSettings& s, TextLines& lines) {
+void parseSettingsLines(LauncherSettings& s, LogFile& log, TextLines& lines) {
     s.iniInstallerArgs.clear();
     s.iniManagerArgs.clear();
     Section section = Section::None;
@@ -101,66 +102,69 @@ void parseSettingsLines(LauncherSettings& s, TextLines& lines) {
             continue;
         }
         std::string_view key, value;
-        if (splitKeyValue(line, key, value)) applyKey(s, section, key, value);
+        if (splitKeyValue(line, key, value)) applyKey(s, log, section, key, value);
     }
 }
 
-bool readSettingsFile(LauncherSettings& s, Platform& platform, const std::string& path) {
-    const std::unique_ptr<ChunkReader> file = platform.openFile(path);
+bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, const std::string& path) {
+    // The file lies beside the launcher. A name without a folder (the launcher's
+    // own location is unknown) would be opened in the current folder, where
+    // anyone can leave one: it counts as a file that cannot be opened.
+    const std::unique_ptr<ChunkReader> file = folderPart(path).empty() ? nullptr : platform.openFile(path);
     if (!file) {
         const std::string text = formatMessage(loadMessage(platform, kMsgCannotOpenIni), platform.ansiToUtf8(path));
         showMessageBox(platform, text, "", kBoxError);
         return false;
     }
     TextLines lines(*file);
-    parseSettingsLines(s, lines);
+    parseSettingsLines(s, log, lines);
     return true;
 }
 
-void writeInformationDump(LauncherSettings& s) {
-    logLine(s, "\nLauncher info\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "launcherFullPath: (%s)\n", s.launcherFullPath.c_str());
-    logLine(s, "launcherDir: (%s)\n", s.launcherDir.c_str());
-    logLine(s, "launcherFile: (%s)\n", s.launcherFile.c_str());
-    logLine(s, "launcherName: (%s)\n", s.launcherName.c_str());
+void writeInformationDump(const LauncherSettings& s, LogFile& log) {
+    logLine(log, "\nLauncher info\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "launcherFullPath: (%s)\n", s.launcherFullPath.c_str());
+    logLine(log, "launcherDir: (%s)\n", s.launcherDir.c_str());
+    logLine(log, "launcherFile: (%s)\n", s.launcherFile.c_str());
+    logLine(log, "launcherName: (%s)\n", s.launcherName.c_str());
 
-    logLine(s, "\nINI File info\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "iniInstallerLocation: (%s)\n", s.iniInstallerLocation.c_str());
-    logLine(s, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
-    logLine(s, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
-    logLine(s, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
-    logLine(s, "iniManagerLauncher: (%s)\n", s.iniManagerLauncher.c_str());
-    logLine(s, "iniManagerLauncherSilent: (%s)\n", s.iniManagerLauncherSilent.c_str());
-    logLine(s, "iniManagerInput: (%s)\n", s.iniManagerInput.c_str());
-    logLine(s, "iniMode: (%s)\n", s.iniMode.c_str());
-    logLine(s, "iniSilent: (%s)\n", s.iniSilent.c_str());
-    logLine(s, "iniIsAdmin: (%s)\n", s.iniIsAdmin.c_str());
-    logLine(s, "iniAppDataLocation: (%s)\n", s.iniAppDataLocation.c_str());
+    logLine(log, "\nINI File info\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "iniInstallerLocation: (%s)\n", s.iniInstallerLocation.c_str());
+    logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
+    logLine(log, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
+    logLine(log, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
+    logLine(log, "iniManagerLauncher: (%s)\n", s.iniManagerLauncher.c_str());
+    logLine(log, "iniManagerLauncherSilent: (%s)\n", s.iniManagerLauncherSilent.c_str());
+    logLine(log, "iniManagerInput: (%s)\n", s.iniManagerInput.c_str());
+    logLine(log, "iniMode: (%s)\n", s.iniMode.c_str());
+    logLine(log, "iniSilent: (%s)\n", s.iniSilent.c_str());
+    logLine(log, "iniIsAdmin: (%s)\n", s.iniIsAdmin.c_str());
+    logLine(log, "iniAppDataLocation: (%s)\n", s.iniAppDataLocation.c_str());
     for (std::size_t i = 0; i < s.iniInstallerArgs.count(); ++i)
-        logLine(s, "iniInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniInstallerArgs[i].c_str());
+        logLine(log, "iniInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniInstallerArgs[i].c_str());
     for (std::size_t i = 0; i < s.iniManagerArgs.count(); ++i)
-        logLine(s, "iniManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniManagerArgs[i].c_str());
+        logLine(log, "iniManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniManagerArgs[i].c_str());
 
-    logLine(s, "\nCommandline Arguments\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "argInputFile: (%s)\n", s.argInputFile.c_str());
-    logLine(s, "argLogFile: (%s)\n", s.argLogFile.c_str());
-    logLine(s, "argIsSilent: (%d)\n", s.argIsSilent);
-    logLine(s, "argIsUserAdmin: (%d)\n", s.argIsUserAdmin);
-    logLine(s, "isDebug: (%d)\n", s.isDebug);
-    logLine(s, "isWait: (%d)\n", s.isWait);
-    logLine(s, "argAppDataLocation: (%s)\n", s.argAppDataLocation.c_str());
+    logLine(log, "\nCommandline Arguments\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "argInputFile: (%s)\n", s.argInputFile.c_str());
+    logLine(log, "argLogFile: (%s)\n", s.argLogFile.c_str());
+    logLine(log, "argIsSilent: (%d)\n", s.argIsSilent);
+    logLine(log, "argIsUserAdmin: (%d)\n", s.argIsUserAdmin);
+    logLine(log, "isDebug: (%d)\n", s.isDebug);
+    logLine(log, "isWait: (%d)\n", s.isWait);
+    logLine(log, "argAppDataLocation: (%s)\n", s.argAppDataLocation.c_str());
     for (std::size_t i = 0; i < s.argInstallerArgs.count(); ++i)
-        logLine(s, "argInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.argInstallerArgs[i].c_str());
+        logLine(log, "argInstallerArgs[%d]: (%s)\n", static_cast<int>(i), s.argInstallerArgs[i].c_str());
     for (std::size_t i = 0; i < s.argManagerArgs.count(); ++i)
-        logLine(s, "argManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.argManagerArgs[i].c_str());
+        logLine(log, "argManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.argManagerArgs[i].c_str());
 
-    writeKeptRefusals(s);
+    writeKeptRefusals(log);
 }
 
-void resolveSettings(LauncherSettings& s, Platform& platform) {
+void resolveSettings(LauncherSettings& s, LogFile& log, Platform& platform) {
     if (s.argIsSilent == 1 || isTrueWord(s.iniSilent.str())) {
         s.isSilent = 1;
         s.isWait = 1;
@@ -179,18 +183,18 @@ void resolveSettings(LauncherSettings& s, Platform& platform) {
     if (input.empty()) {
         s.inputFile.clear();
     } else if (!platform.pathIsRelative(input)) {
-        normalizeOrLog(s, input, s.inputFile, "inputFile");
+        normalizeOrLog(log, input, s.inputFile, "inputFile");
     } else {
-        normalizeOrLog(s, joinPath(s.launcherDir.str(), input), s.inputFile, "inputFile");
+        normalizeOrLog(log, joinPath(s.launcherDir.str(), input), s.inputFile, "inputFile");
     }
 
-    logLine(s, "\nMode\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "isSilent: (%d)\n", s.isSilent);
-    logLine(s, "isDialogAllowed: (%d)\n", s.isDialogAllowed);
-    logLine(s, "isUserAdmin: (%d)\n", s.isUserAdmin);
-    logLine(s, "appDataLocation: (%s)\n", s.appDataLocation.c_str());
-    logLine(s, "inputFile: (%s)\n", s.inputFile.c_str());
+    logLine(log, "\nMode\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "isSilent: (%d)\n", s.isSilent);
+    logLine(log, "isDialogAllowed: (%d)\n", s.isDialogAllowed);
+    logLine(log, "isUserAdmin: (%d)\n", s.isUserAdmin);
+    logLine(log, "appDataLocation: (%s)\n", s.appDataLocation.c_str());
+    logLine(log, "inputFile: (%s)\n", s.inputFile.c_str());
 }
 
 }  // namespace stelvo

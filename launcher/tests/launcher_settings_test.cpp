@@ -1,6 +1,6 @@
 // The settings file's grammar, the command line's states and the resolution of the run state.
 #include "fake_platform.h"
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/launcher_settings.h"
 #include "stelvo/property_table.h"
 #include "stelvo/text_lines.h"
@@ -16,13 +16,15 @@ namespace {
 
 LauncherSettings parsed(const std::string& text) {
     LauncherSettings s;
-    parseSettingsText(s, text);
+    LogFile log;
+    parseSettingsText(s, log, text);
     return s;
 }
 
 bool parseArgs(LauncherSettings& s, FakePlatform& p, std::vector<const char*> args) {
     args.insert(args.begin(), "stelvo.exe");
-    return parseCommandLine(s, p, static_cast<int>(args.size()), args.data());
+    LogFile log;
+    return parseCommandLine(s, log, p, static_cast<int>(args.size()), args.data());
 }
 
 }  // namespace
@@ -127,6 +129,7 @@ TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
                                                "\r\rA", "\xEF\xBB\xBFlast"};
     EXPECT_EQ(linesOf(TextLines(text)), expected);
     FakePlatform p;
+    LogFile log;
     p.files["C:\\f"] = text;
     for (std::size_t chunk : {1, 2, 3, 253, 255}) {
         p.readChunk = chunk;
@@ -140,7 +143,7 @@ TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
     p.files["C:\\stelvo.ini"] = "\xEF\xBB\xBF[MANAGER]\r\nVERSION=7.0\r\n";
     p.files["C:\\ref.properties"] = "\xEF\xBB\xBFlocation=C:\\Q\r\n";
     LauncherSettings s;
-    ASSERT_TRUE(readSettingsFile(s, p, "C:\\stelvo.ini"));
+    ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
     EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
     EXPECT_TRUE(readProperty(p, "C:\\ref.properties", "location", s.refLocation));
     EXPECT_EQ(s.refLocation.str(), "C:\\Q");
@@ -148,9 +151,10 @@ TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
 
 TEST(SettingsFile, UnreadableFileShowsMessageOneInAnUntitledErrorBoxEvenWhenSilent) {
     FakePlatform p;
+    LogFile log;
     LauncherSettings s;
     s.isDialogAllowed = 0;
-    EXPECT_FALSE(readSettingsFile(s, p, "C:\\x\\stelvo.ini"));
+    EXPECT_FALSE(readSettingsFile(s, log, p, "C:\\x\\stelvo.ini"));
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxText(0), "Cannot open INI file: C:\\x\\stelvo.ini\n");
     EXPECT_EQ(p.boxTitle(0), "");
@@ -163,7 +167,8 @@ TEST(SettingsFile, ListsStopAt255EntriesAndAreResetWhenTheFileIsRead) {
     LauncherSettings s = parsed(text);
     ASSERT_EQ(s.iniManagerArgs.count(), 255u);
     EXPECT_EQ(s.iniManagerArgs[254], "254");
-    parseSettingsText(s, "[MANAGER]\nARG=only\n");
+    LogFile log;
+    parseSettingsText(s, log, "[MANAGER]\nARG=only\n");
     EXPECT_EQ(s.iniManagerArgs.count(), 1u);
 }
 
@@ -233,33 +238,36 @@ TEST(CommandLine, ValuesBeyondTheFieldWidthAreRefused) {
 TEST(Resolve, SilentModeFromTheCommandLineOrTheSettingsInAnyCase) {
     for (const char* word : {"YES", "True", "yes"}) {
         FakePlatform p;
+        LogFile log;
         LauncherSettings s;
         s.iniSilent.assign(word);
-        resolveSettings(s, p);
+        resolveSettings(s, log, p);
         EXPECT_EQ(s.isSilent, 1);
         EXPECT_EQ(s.isWait, 1);
         EXPECT_EQ(s.isDialogAllowed, 0);
     }
     FakePlatform p;
+    LogFile log;
     LauncherSettings s;
     s.iniSilent.assign("on");
-    resolveSettings(s, p);
+    resolveSettings(s, log, p);
     EXPECT_EQ(s.isSilent, 0);
     EXPECT_EQ(s.isDialogAllowed, 1);
 }
 
 TEST(Resolve, AdministratorFlagAsksTheSystemOnlyWhenUnsettled) {
     FakePlatform p;
+    LogFile log;
     p.admin = true;
     LauncherSettings s;
     s.iniIsAdmin.assign("No");
-    resolveSettings(s, p);
+    resolveSettings(s, log, p);
     EXPECT_EQ(s.isUserAdmin, 0);
     EXPECT_EQ(p.adminQueries, 0);
 
     LauncherSettings asked;
     asked.iniIsAdmin.assign("sometimes");
-    resolveSettings(asked, p);
+    resolveSettings(asked, log, p);
     EXPECT_EQ(asked.isUserAdmin, 1);
     EXPECT_EQ(p.adminQueries, 1);
 
@@ -267,35 +275,37 @@ TEST(Resolve, AdministratorFlagAsksTheSystemOnlyWhenUnsettled) {
     LauncherSettings forced;
     forced.argIsUserAdmin = 1;
     forced.iniIsAdmin.assign("no");
-    resolveSettings(forced, p);
+    resolveSettings(forced, log, p);
     EXPECT_EQ(forced.isUserAdmin, 1);
 }
 
 TEST(Resolve, DataLocationAndInputFile) {
     FakePlatform p;
+    LogFile log;
     LauncherSettings s;
     s.launcherDir.assign("C:\\img\\");
     s.iniAppDataLocation.assign("D:\\ini");
     s.iniManagerInput.assign("sub/../in.xml");
-    resolveSettings(s, p);
+    resolveSettings(s, log, p);
     EXPECT_EQ(s.appDataLocation.str(), "D:\\ini");
     EXPECT_EQ(s.inputFile.str(), "C:\\img\\in.xml");
 
     s.argAppDataLocation.assign("E:\\arg");
     s.argInputFile.assign("D:/x/./y.xml");
-    resolveSettings(s, p);
+    resolveSettings(s, log, p);
     EXPECT_EQ(s.appDataLocation.str(), "E:\\arg");
     EXPECT_EQ(s.inputFile.str(), "D:\\x\\y.xml");
 }
 
 TEST(Resolve, WritesTheModeSection) {
     FakePlatform p;
+    LogFile log;
     LauncherSettings s;
     s.isDebug = 1;
-    s.log.openInMemory();
+    log.openInMemory();
     s.argIsSilent = 1;
-    resolveSettings(s, p);
-    EXPECT_EQ(s.log.memory(),
+    resolveSettings(s, log, p);
+    EXPECT_EQ(log.memory(),
               "\nMode\n======================================================\nisSilent: (1)\n"
               "isDialogAllowed: (0)\nisUserAdmin: (0)\nappDataLocation: ()\ninputFile: ()\n");
 }

@@ -2,7 +2,7 @@
 // resolution. The same bytes are also the string-table block that a help
 // option's usage box is drawn from, and each of its slots is walked.
 #include "fuzz_platform.h"
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 #include "stelvo/launcher_settings.h"
 #include "stelvo/messages.h"
 
@@ -36,13 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  platform.block.find(text) != std::u16string::npos);
     }
     LauncherSettings s;
+    LogFile log;
     s.launcherDir.assign("C:\\img\\");
-    if (!parseCommandLine(s, platform, static_cast<int>(argv.size()), argv.data())) return 0;
+    if (!parseCommandLine(s, log, platform, static_cast<int>(argv.size()), argv.data())) return 0;
     stelvo_fuzz::require(s.argInstallerArgs.count() <= kListEntries && s.argManagerArgs.count() <= kListEntries);
     // "-log" takes the next argument whatever it is, even an empty one.
     stelvo_fuzz::require(s.isDebug == 0 || s.isDebug == 1);
-    s.log.openInMemory();
-    resolveSettings(s, platform);
+    log.openInMemory();
+    resolveSettings(s, log, platform);
     stelvo_fuzz::require(s.inputFile.size() <= kTextWidth);
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "stelvo/command_line.h"
+#include "stelvo/launcher_options.h"
 
 #include "stelvo/messages.h"
 
@@ -8,23 +8,23 @@ namespace stelvo {
 namespace {
 
 // A value that does not fit its field is refused: the option counts as not given.
-bool assignOrLog(LauncherSettings& s, Text& field, std::string_view value, const char* name) {
+bool assignOrLog(LogFile& log, Text& field, std::string_view value, const char* name) {
     if (field.assign(value)) return true;
-    logRefusal(s, name, "longer than " + std::to_string(kTextWidth) + " characters");
+    logRefusal(log, name, "longer than " + std::to_string(kTextWidth) + " characters");
     return false;
 }
 
 }  // namespace
 
-bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const char* const* argv) {
+bool parseCommandLine(LauncherSettings& s, LogFile& log, Platform& platform, int argc, const char* const* argv) {
     enum class State { Normal, InstallerArgs, ManagerArgs } state = State::Normal;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i] ? argv[i] : "";
         if (state != State::Normal) {
             if (arg == "-installerArgs") state = State::InstallerArgs;
             else if (arg == "-managerArgs") state = State::ManagerArgs;
-            else if (state == State::InstallerArgs) appendOrLog(s, s.argInstallerArgs, arg, "argInstallerArgs");
-            else appendOrLog(s, s.argManagerArgs, arg, "argManagerArgs");
+            else if (state == State::InstallerArgs) appendOrLog(log, s.argInstallerArgs, arg, "argInstallerArgs");
+            else appendOrLog(log, s.argManagerArgs, arg, "argManagerArgs");
             continue;
         }
         // "-h" is the option the usage box itself names.
@@ -36,17 +36,17 @@ bool parseCommandLine(LauncherSettings& s, Platform& platform, int argc, const c
         const std::string_view value = hasValue && argv[i + 1] ? argv[i + 1] : "";
         if (arg == "-input") {
             if (hasValue) {
-                assignOrLog(s, s.argInputFile, value, "argInputFile");
+                assignOrLog(log, s.argInputFile, value, "argInputFile");
                 ++i;
             }
         } else if (arg == "-appDataLocation") {
             if (hasValue) {
-                assignOrLog(s, s.argAppDataLocation, value, "argAppDataLocation");
+                assignOrLog(log, s.argAppDataLocation, value, "argAppDataLocation");
                 ++i;
             }
         } else if (arg == "-log") {
             // A log file name that does not fit is refused: logging stays off.
-            if (hasValue && assignOrLog(s, s.argLogFile, value, "argLogFile")) s.isDebug = 1;
+            if (hasValue && assignOrLog(log, s.argLogFile, value, "argLogFile")) s.isDebug = 1;
             if (hasValue) ++i;
         } else if (arg == "-silent") {
             s.argIsSilent = 1;

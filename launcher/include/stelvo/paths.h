@@ -3,6 +3,7 @@
 #pragma once
 
 #include "stelvo/launcher_settings.h"
+#include "stelvo/log_file.h"
 #include "stelvo/platform.h"
 
 #include <string>
@@ -35,11 +36,11 @@ int normalizePath(std::string_view source, BoundedText<Width>& destination) {
 // normalizePath into a field; a path that the limits or the field's width
 // refuse (the field is then empty) is logged under `field`.
 template <std::size_t Width>
-void normalizeOrLog(LauncherSettings& s, std::string_view source, BoundedText<Width>& destination, const char* field) {
+void normalizeOrLog(LogFile& log, std::string_view source, BoundedText<Width>& destination, const char* field) {
     const int status = normalizePath(source, destination);
     // An unresolvable ".." keeps the source, unless the source does not fit either.
     if (status == kBeyondLimits || (status == kUnresolvable && destination.empty() && !source.empty()))
-        logRefusal(s, field, "longer than " + std::to_string(Width) + " characters, or beyond " +
+        logRefusal(log, field, "longer than " + std::to_string(Width) + " characters, or beyond " +
                                  std::to_string(kMaxComponents) + " components of up to " +
                                  std::to_string(kMaxComponentLength) + " characters");
 }

@@ -1,8 +1,10 @@
-// The installer's and the agent's command lines. Every element is built already
-// quoted as the target program must see it; the process start only joins them.
+// The command lines the launcher builds for the programs it runs, the installer
+// and the agent. Every element is built already quoted as the target program
+// must see it; the process start only joins them.
 #pragma once
 
 #include "stelvo/launcher_settings.h"
+#include "stelvo/log_file.h"
 #include "stelvo/platform.h"
 
 #include <string>
@@ -27,9 +29,9 @@ bool isMsiInstaller(const LauncherSettings& s);
 // Each builder fills the program path and the vector and writes its log
 // section. A command line that would exceed its limits is refused as a whole:
 // the builder returns false and leaves the vector empty, so that nothing is started.
-bool buildMsiCommandLine(LauncherSettings& s, Platform& platform);
-bool buildInstallerCommandLine(LauncherSettings& s);
-bool buildAgentCommandLine(LauncherSettings& s);
+bool buildMsiCommandLine(LauncherSettings& s, LogFile& log, Platform& platform);
+bool buildInstallerCommandLine(LauncherSettings& s, LogFile& log);
+bool buildAgentCommandLine(LauncherSettings& s, LogFile& log);
 
 // The elements joined with single blanks, with no quoting added.
 std::string joinCommandLine(const ArgVector& vector);

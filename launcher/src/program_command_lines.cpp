@@ -1,6 +1,6 @@
-#include "stelvo/command_lines.h"
+#include "stelvo/program_command_lines.h"
 
-#include "stelvo/path_helpers.h"
+#include "stelvo/paths.h"
 
 namespace stelvo {
 namespace {
@@ -53,13 +53,13 @@ const TextList& extraAgentArgs(const LauncherSettings& s) {
 std::string appDataProperty(const LauncherSettings& s) { return "APPDATALOCATION=\"" + s.appDataLocation.str() + "\""; }
 
 // Finishes the installer's vector and writes its log section.
-bool finishInstallerVector(LauncherSettings& s, VectorBuilder& v) {
+bool finishInstallerVector(LauncherSettings& s, LogFile& log, VectorBuilder& v) {
     const bool built = v.finish(s.installerArglist);
-    logLine(s, "\nCommand to launch agent install\n");
-    logLine(s, "%s", kBanner);
+    logLine(log, "\nCommand to launch agent install\n");
+    logLine(log, "%s", kBanner);
     for (std::size_t i = 0; i < s.installerArglist.count(); ++i)
-        logLine(s, "installerArglist[%d]: (%s)\n", static_cast<int>(i), s.installerArglist.elements[i].c_str());
-    if (!built) logRefusal(s, "installerArglist", v.why());
+        logLine(log, "installerArglist[%d]: (%s)\n", static_cast<int>(i), s.installerArglist.elements[i].c_str());
+    if (!built) logRefusal(log, "installerArglist", v.why());
     return built;
 }
 
@@ -100,7 +100,7 @@ bool isMsiInstaller(const LauncherSettings& s) {
     return location.size() > 4 && endsWith(location, ".msi");
 }
 
-bool buildMsiCommandLine(LauncherSettings& s, Platform& platform) {
+bool buildMsiCommandLine(LauncherSettings& s, LogFile& log, Platform& platform) {
     // msiexec.exe comes from the system folder: searching the current directory
     // first would run a planted msiexec.exe lying beside a downloaded launcher.
     std::string msiexec;
@@ -110,8 +110,8 @@ bool buildMsiCommandLine(LauncherSettings& s, Platform& platform) {
         if (platform.fileKind(candidate) == FileKind::Regular) msiexec = candidate;
     }
     if (msiexec.empty()) msiexec = findProgram(platform, "msiexec.exe");
-    normalizeOrLog(s, msiexec, s.installerProgram, "InstallerProgram");
-    normalizeOrLog(s, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.msiImagePath, "msiImagePath");
+    normalizeOrLog(log, msiexec, s.installerProgram, "InstallerProgram");
+    normalizeOrLog(log, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.msiImagePath, "msiImagePath");
 
     VectorBuilder v;
     v.add(s.installerProgram.str());
@@ -121,11 +121,11 @@ bool buildMsiCommandLine(LauncherSettings& s, Platform& platform) {
     for (const std::string& arg : extraInstallerArgs(s).entries()) v.add(plainQuote(arg));
     v.add("STANDALONE=false");
     if (!s.appDataLocation.empty()) v.add(appDataProperty(s));
-    return finishInstallerVector(s, v);
+    return finishInstallerVector(s, log, v);
 }
 
-bool buildInstallerCommandLine(LauncherSettings& s) {
-    normalizeOrLog(s, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.installerProgram,
+bool buildInstallerCommandLine(LauncherSettings& s, LogFile& log) {
+    normalizeOrLog(log, joinPath(s.launcherDir.str(), s.iniInstallerLocation.str()), s.installerProgram,
                    "InstallerProgram");
 
     VectorBuilder v;
@@ -154,13 +154,13 @@ bool buildInstallerCommandLine(LauncherSettings& s) {
     if (packed.size() > kSwitchElementWidth)
         v.refuse("the \"/v\" element longer than " + std::to_string(kSwitchElementWidth) + " characters");
     v.add(std::move(packed));
-    return finishInstallerVector(s, v);
+    return finishInstallerVector(s, log, v);
 }
 
-bool buildAgentCommandLine(LauncherSettings& s) {
+bool buildAgentCommandLine(LauncherSettings& s, LogFile& log) {
     const Text& name = (s.isSilent == 1 && !s.iniManagerLauncherSilent.empty()) ? s.iniManagerLauncherSilent
                                                                                  : s.iniManagerLauncher;
-    normalizeOrLog(s, joinPath(s.refLocation.str(), name.str()), s.agentProgram, "AgentProgram");
+    normalizeOrLog(log, joinPath(s.refLocation.str(), name.str()), s.agentProgram, "AgentProgram");
     const std::string& program = s.agentProgram.str();
 
     VectorBuilder v;
@@ -168,7 +168,7 @@ bool buildAgentCommandLine(LauncherSettings& s) {
     if (endsWith(program, "java") || endsWith(program, "javaw") || endsWith(program, "java.exe") ||
         endsWith(program, "javaw.exe")) {
         Text startupJar;
-        normalizeOrLog(s, s.refLocation.str() + "\\eclipse\\startup.jar", startupJar, "startup.jar");
+        normalizeOrLog(log, s.refLocation.str() + "\\eclipse\\startup.jar", startupJar, "startup.jar");
         if (startupJar.empty()) v.refuse("the startup.jar path does not fit");
         v.add("-jar");
         v.add(quoteArgument(startupJar.str()));
@@ -191,12 +191,12 @@ bool buildAgentCommandLine(LauncherSettings& s) {
     for (const std::string& arg : extraAgentArgs(s).entries()) v.add(plainQuote(arg));
     const bool built = v.finish(s.agentArglist);
 
-    logLine(s, "\nCommand to launch agent\n");
-    logLine(s, "%s", kBanner);
-    logLine(s, "AgentProgram: (%s)\n", s.agentProgram.c_str());
+    logLine(log, "\nCommand to launch agent\n");
+    logLine(log, "%s", kBanner);
+    logLine(log, "AgentProgram: (%s)\n", s.agentProgram.c_str());
     for (std::size_t i = 0; i < s.agentArglist.count(); ++i)
-        logLine(s, "agentArglist[%d]: (%s)\n", static_cast<int>(i), s.agentArglist.elements[i].c_str());
-    if (!built) logRefusal(s, "agentArglist", v.why());
+        logLine(log, "agentArglist[%d]: (%s)\n", static_cast<int>(i), s.agentArglist.elements[i].c_str());
+    if (!built) logRefusal(log, "agentArglist", v.why());
     return built;
 }
 
