@@ -10,6 +10,7 @@ packages=(
   openjdk-17-jdk-headless
   googletest
   clang libclang-rt-14-dev
+  clang-format-14   # the style check (another version lays some lines out differently)
   wine wine32:i386 wine64
   wixl zip unzip libxml2-utils
   osslsigncode openssl   # release signing, and the throwaway certificate of its check

@@ -9,6 +9,9 @@ jobs=$(nproc)
 
 bash scripts/setup.sh
 
+echo "== Style: every C++ file as .clang-format lays it out"
+bash checks/check-format.sh "$PWD"
+
 echo "== Windows (i686) build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"

@@ -14,8 +14,8 @@
 #define JNICALL __stdcall
 #endif
 
-typedef long jint;            /* 32 bits on Win32 and Win64 */
-typedef long long jlong;      /* 64 bits */
+typedef long jint;       /* 32 bits on Win32 and Win64 */
+typedef long long jlong; /* 64 bits */
 typedef signed char jbyte;
 
 #endif

@@ -24,8 +24,7 @@ LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* b
 
 // Only "not there" lets a read look in the other view; any other answer (the
 // value exists but cannot be read with this key) leaves the decision to the read.
-template <typename C>
-bool HoldsAny(HKEY key, std::initializer_list<const C*> names) noexcept {
+template <typename C> bool HoldsAny(HKEY key, std::initializer_list<const C*> names) noexcept {
     if (names.size() == 0) return true;
     for (const C* name : names)
         if (QueryValue(key, name, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND) return true;
@@ -88,8 +87,7 @@ LONG ReadWhole(HKEY key, const C* name, RegistryTypes accepted, std::vector<BYTE
 }
 
 template <typename C>
-LONG ReadIntoRoom(HKEY key, const C* name, RegistryTypes accepted, void* room, DWORD roomBytes,
-                  DWORD& bytes) noexcept {
+LONG ReadIntoRoom(HKEY key, const C* name, RegistryTypes accepted, void* room, DWORD roomBytes, DWORD& bytes) noexcept {
     if (key == nullptr) return ERROR_INVALID_HANDLE;
     if (room == nullptr && roomBytes != 0) return ERROR_INVALID_PARAMETER;
     // A buffer of our own: a value that does not fit, or has a refused type,

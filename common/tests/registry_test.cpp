@@ -21,8 +21,7 @@ constexpr const char* kScratchA = "Software\\Mirravon\\CommonTests\\Registry";
 class RegistryKeyTest : public ::testing::Test {
 protected:
     void SetUp() override { m_scratch.create(); }
-    void Set(const wchar_t* name, DWORD type, const void* data, DWORD bytes,
-             mirravon_test::Caller where = {}) const {
+    void Set(const wchar_t* name, DWORD type, const void* data, DWORD bytes, mirravon_test::Caller where = {}) const {
         m_scratch.setRaw(name, type, data, bytes, where);
     }
     RegistryKey OpenScratch() {
@@ -169,8 +168,7 @@ protected:
         return Read(key, first) + "|" + Read(key, second);
     }
     static bool KeyFound() {
-        return RegistryKey().Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, RegistryView::DefaultThenOther) ==
-               ERROR_SUCCESS;
+        return RegistryKey().Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ, RegistryView::DefaultThenOther) == ERROR_SUCCESS;
     }
 };
 

@@ -95,8 +95,7 @@ TEST(UniqueOwner, EmptyValuesAreKeptApartPerKind) {
 }
 
 // Closes like the handle owners' kinds decide, but only counts.
-template <typename Kind>
-struct CountingClose : Kind {
+template <typename Kind> struct CountingClose : Kind {
     static inline int closes = 0;
     static void close(HANDLE) noexcept { ++closes; }
 };
@@ -117,7 +116,9 @@ TEST(UniqueOwner, NullAndInvalidHandleValueAreBothEmptyForEveryHandleOwner) {
 
 TEST(UniqueOwner, ScopeExitRunsUnlessDismissed) {
     int runs = 0;
-    { auto guard = scope_exit([&] { ++runs; }); }
+    {
+        auto guard = scope_exit([&] { ++runs; });
+    }
     EXPECT_EQ(runs, 1);
     {
         auto guard = scope_exit([&] { ++runs; });

@@ -60,8 +60,8 @@ int countLines(const std::string& file) {
 }
 
 void writeRegistry(const std::map<std::string, std::string>& script) {
-    const HKEY root = script.count("reg_root") && script.at("reg_root") == "HKCU" ? HKEY_CURRENT_USER
-                                                                                 : HKEY_LOCAL_MACHINE;
+    const HKEY root =
+        script.count("reg_root") && script.at("reg_root") == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     HKEY key = nullptr;
     if (::RegCreateKeyExA(root, script.at("reg_key").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     log.openInMemory();
 
     stelvo_fuzz::FuzzPlatform platform;
-    for (bool built : {buildMsiCommandLine(s, log, platform), buildInstallerCommandLine(s, log), buildAgentCommandLine(s, log)})
+    for (bool built :
+         {buildMsiCommandLine(s, log, platform), buildInstallerCommandLine(s, log), buildAgentCommandLine(s, log)})
         (void)built;
     const bool msi = buildMsiCommandLine(s, log, platform);
     stelvo_fuzz::require(msi == !s.installerArglist.empty());

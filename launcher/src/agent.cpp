@@ -79,7 +79,8 @@ void takeRegistryValue(LogFile& log, const RegistryAnswer& answer, const char* n
     out.assign(registryValueText(data));
     // A value whose text does not start at once with its terminator was refused for its size.
     if (out.empty() && !data.empty() && data[0] != '\0')
-        logRefusal(log, field, "the registry value \"" + std::string(name) + "\" needs more than " +
+        logRefusal(log, field,
+                   "the registry value \"" + std::string(name) + "\" needs more than " +
                        std::to_string(kRegistryValueRoom) + " bytes");
 }
 
@@ -128,8 +129,7 @@ bool isAgentAcceptable(const LauncherSettings& s) {
 }
 
 void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
-    logLine(log, "\nGet Installed Agent Info\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nGet Installed Agent Info\n");
     logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     logLine(log, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
     if (isLogging(log)) logLine(log, "isAdmin(): (%d)\n", platform.isUserAnAdmin() ? 1 : 0);

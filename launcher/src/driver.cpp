@@ -13,12 +13,10 @@ namespace {
 
 // `title` differs between the first discovery and the one after an install.
 void logInstalledAndExpected(const LauncherSettings& s, LogFile& log, const char* title) {
-    logLine(log, "%s", title);
-    logLine(log, "%s", kBanner);
+    logSection(log, title);
     logLine(log, "refVersion: (%s)\n", s.refVersion.c_str());
     logLine(log, "refLocation: (%s)\n", s.refLocation.c_str());
-    logLine(log, "\nExpected Agent Info\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nExpected Agent Info\n");
     logLine(log, "refVersion: (%s)\n", s.refVersion.c_str());
     logLine(log, "iniManagerVersion: (%s)\n", s.iniManagerVersion.c_str());
 }
@@ -78,8 +76,7 @@ InstallOutcome runInstaller(LauncherSettings& s, LogFile& log, Platform& platfor
 
     // A command line refused for its limits is never started.
     const long rc = built ? platform.runAndWait(s.installerProgram.str(), joinCommandLine(s.installerArglist)) : -1;
-    logLine(log, "\nReturn code of agent installer\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nReturn code of agent installer\n");
     logLine(log, "rc: (%d)\n", static_cast<int>(rc));
     logLine(log, "InstallerProgram: (%s)\n", s.installerProgram.c_str());
 

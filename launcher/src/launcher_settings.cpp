@@ -53,8 +53,7 @@ void applyKey(LauncherSettings& s, LogFile& log, Section section, std::string_vi
         else if (key == "ISADMIN") s.iniIsAdmin.assign(value);
         else if (key == "APPDATALOCATION") s.iniAppDataLocation.assign(value);
         break;
-    case Section::None:
-        break;
+    case Section::None: break;
     }
 }
 
@@ -122,15 +121,13 @@ bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, con
 }
 
 void writeInformationDump(const LauncherSettings& s, LogFile& log) {
-    logLine(log, "\nLauncher info\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nLauncher info\n");
     logLine(log, "launcherFullPath: (%s)\n", s.launcherFullPath.c_str());
     logLine(log, "launcherDir: (%s)\n", s.launcherDir.c_str());
     logLine(log, "launcherFile: (%s)\n", s.launcherFile.c_str());
     logLine(log, "launcherName: (%s)\n", s.launcherName.c_str());
 
-    logLine(log, "\nINI File info\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nINI File info\n");
     logLine(log, "iniInstallerLocation: (%s)\n", s.iniInstallerLocation.c_str());
     logLine(log, "iniManagerLocationKey: (%s)\n", s.iniManagerLocationKey.c_str());
     logLine(log, "iniManagerLocationFile: (%s)\n", s.iniManagerLocationFile.c_str());
@@ -147,8 +144,7 @@ void writeInformationDump(const LauncherSettings& s, LogFile& log) {
     for (std::size_t i = 0; i < s.iniManagerArgs.count(); ++i)
         logLine(log, "iniManagerArgs[%d]: (%s)\n", static_cast<int>(i), s.iniManagerArgs[i].c_str());
 
-    logLine(log, "\nCommandline Arguments\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nCommandline Arguments\n");
     logLine(log, "argInputFile: (%s)\n", s.argInputFile.c_str());
     logLine(log, "argLogFile: (%s)\n", s.argLogFile.c_str());
     logLine(log, "argIsSilent: (%d)\n", s.argIsSilent);
@@ -188,8 +184,7 @@ void resolveSettings(LauncherSettings& s, LogFile& log, Platform& platform) {
         normalizeOrLog(log, joinPath(s.launcherDir.str(), input), s.inputFile, "inputFile");
     }
 
-    logLine(log, "\nMode\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nMode\n");
     logLine(log, "isSilent: (%d)\n", s.isSilent);
     logLine(log, "isDialogAllowed: (%d)\n", s.isDialogAllowed);
     logLine(log, "isUserAdmin: (%d)\n", s.isUserAdmin);

@@ -56,6 +56,11 @@ void logLine(LogFile& log, const char* format, ...) {
     va_end(args);
 }
 
+void logSection(LogFile& log, const char* title) {
+    logLine(log, "%s", title);
+    logLine(log, "%s", kBanner);
+}
+
 void logRefusal(LogFile& log, const char* field, const std::string& why) {
     if (!log.firstRefusalOf(field)) return;
     const std::string line = std::string(field) + " refused: " + why + "\n";

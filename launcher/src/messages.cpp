@@ -80,8 +80,7 @@ std::string formatMessage(std::string_view format, std::string_view argument) {
 
 void showMessageBox(Platform& platform, std::string_view text, std::string_view title, int kind) {
     const unsigned style = kind == kBoxError ? kStyleIconError : kStyleIconInformation;
-    platform.messageBox(cutUtf16(utf8ToUtf16(text), kBoxUnits - 1), cutUtf16(utf8ToUtf16(title), kBoxUnits - 1),
-                        style);
+    platform.messageBox(cutUtf16(utf8ToUtf16(text), kBoxUnits - 1), cutUtf16(utf8ToUtf16(title), kBoxUnits - 1), style);
 }
 
 void showUsage(const LauncherSettings& s, Platform& platform) {

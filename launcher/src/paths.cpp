@@ -71,8 +71,11 @@ std::string expandFolderPlaceholder(const LauncherSettings& s, Platform& platfor
     };
     const int appData = s.isUserAdmin == 1 ? kFolderCommonAppData : kFolderAppData;
     const Placeholder table[] = {
-        {"<My Documents>", kFolderPersonal}, {"<HOME>", kFolderPersonal}, {"<PROFILE>", kFolderProfile},
-        {"<CURRDIR>", 0},                    {"<APPDATA>", appData},
+        {"<My Documents>", kFolderPersonal},
+        {"<HOME>", kFolderPersonal},
+        {"<PROFILE>", kFolderProfile},
+        {"<CURRDIR>", 0},
+        {"<APPDATA>", appData},
     };
     for (const Placeholder& p : table) {
         const std::size_t at = path.find(p.name);

@@ -55,8 +55,7 @@ std::string appDataProperty(const LauncherSettings& s) { return "APPDATALOCATION
 // Finishes the installer's vector and writes its log section.
 bool finishInstallerVector(LauncherSettings& s, LogFile& log, VectorBuilder& v) {
     const bool built = v.finish(s.installerArglist);
-    logLine(log, "\nCommand to launch agent install\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nCommand to launch agent install\n");
     for (std::size_t i = 0; i < s.installerArglist.count(); ++i)
         logLine(log, "installerArglist[%d]: (%s)\n", static_cast<int>(i), s.installerArglist.elements[i].c_str());
     if (!built) logRefusal(log, "installerArglist", v.why());
@@ -158,8 +157,8 @@ bool buildInstallerCommandLine(LauncherSettings& s, LogFile& log) {
 }
 
 bool buildAgentCommandLine(LauncherSettings& s, LogFile& log) {
-    const Text& name = (s.isSilent == 1 && !s.iniManagerLauncherSilent.empty()) ? s.iniManagerLauncherSilent
-                                                                                 : s.iniManagerLauncher;
+    const Text& name =
+        (s.isSilent == 1 && !s.iniManagerLauncherSilent.empty()) ? s.iniManagerLauncherSilent : s.iniManagerLauncher;
     normalizeOrLog(log, joinPath(s.refLocation.str(), name.str()), s.agentProgram, "AgentProgram");
     const std::string& program = s.agentProgram.str();
 
@@ -191,8 +190,7 @@ bool buildAgentCommandLine(LauncherSettings& s, LogFile& log) {
     for (const std::string& arg : extraAgentArgs(s).entries()) v.add(plainQuote(arg));
     const bool built = v.finish(s.agentArglist);
 
-    logLine(log, "\nCommand to launch agent\n");
-    logLine(log, "%s", kBanner);
+    logSection(log, "\nCommand to launch agent\n");
     logLine(log, "AgentProgram: (%s)\n", s.agentProgram.c_str());
     for (std::size_t i = 0; i < s.agentArglist.count(); ++i)
         logLine(log, "agentArglist[%d]: (%s)\n", static_cast<int>(i), s.agentArglist.elements[i].c_str());

@@ -38,8 +38,7 @@ bool TextLines::fill() {
 
 void TextLines::skipByteOrderMark() {
     const std::size_t size = sizeof kByteOrderMark - 1;
-    while (m_end - m_begin < size && fill()) {
-    }
+    while (m_end - m_begin < size && fill()) {}
     if (m_end - m_begin >= size && std::memcmp(m_buffer.data() + m_begin, kByteOrderMark, size) == 0) m_begin += size;
 }
 

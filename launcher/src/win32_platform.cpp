@@ -42,8 +42,7 @@ bool createProcess(const std::string& program, const std::string& commandLine, m
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &info))
+    if (!::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
         return false;
     mirravon::unique_handle thread(info.hThread);
     process.reset(info.hProcess);

@@ -21,6 +21,7 @@ TEST(CompareVersions, Table) {
         const char* expected;
         int result;
     };
+    // clang-format off
     const Case cases[] = {
         {"7.0.1", "7.0", 1},          {"1.2", "1.2.0", 0},          {"1.10", "1.9", 1},
         {"1.0.0.beta", "1.0.0", -1},  {"1.0.0", "1.0.0.beta", 1},   {"1.0.0.beta", "1.0.0.beta", 0},
@@ -30,6 +31,7 @@ TEST(CompareVersions, Table) {
         {" 3.-1", "3.0", -1},         {"1.2.3.x.y", "1.2.3.x", 1},  {"1.2.3.", "1.2.3", 0},
         {"99999999999", "2147483647", 0}, {"1.2.3.\xe9", "1.2.3.a", 1}, {"6.9.9", "7", -1},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(sign(compareVersions(c.installed, c.expected)), c.result) << c.installed << " vs " << c.expected;
 }
@@ -138,7 +140,7 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
     EXPECT_EQ(s.refVersion.str(), "9");
     EXPECT_EQ(s.refLocation.str(), "F");
     EXPECT_NE(log.memory().find("Get current agent location from Reference File: \n"
-                                  "refFile: (C:\\users\\u\\AppData\\Roaming\\q.properties)\n"),
+                                "refFile: (C:\\users\\u\\AppData\\Roaming\\q.properties)\n"),
               std::string::npos);
     s.isUserAdmin = 1;  // the common folder holds no file: the values stay
     discoverAgent(s, log, p);
@@ -146,7 +148,7 @@ TEST_F(Discovery, ReferenceFileWithAPlaceholder) {
     s.iniManagerLocationFile.assign("<APPDATA>\\" + std::string(245, 'r'));  // 260 characters once expanded
     discoverAgent(s, log, p);
     EXPECT_NE(log.memory().find("refFile refused: longer than 255 characters\nGet current agent location from "
-                                  "Reference File: \nrefFile: ()\n"),
+                                "Reference File: \nrefFile: ()\n"),
               std::string::npos);
 }
 

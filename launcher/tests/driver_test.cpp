@@ -61,7 +61,8 @@ protected:
     // The installer "installs" the agent when it ends with one of these codes.
     void installerInstalls(long code, const std::string& version = "7.0") {
         p.onRun = [this, code, version](const Start& start) -> long {
-            if (start.program.find("msiexec") != std::string::npos || start.program.find("setup") != std::string::npos) {
+            if (start.program.find("msiexec") != std::string::npos ||
+                start.program.find("setup") != std::string::npos) {
                 installAgent(version);
                 return code;
             }
@@ -187,8 +188,9 @@ TEST_F(Driver, MsiInstallThenAgentStart) {
     EXPECT_EQ(run({"-wait", "-appDataLocation", "D:\\d"}), 0);
     ASSERT_EQ(p.starts.size(), 2u);
     EXPECT_EQ(p.starts[0].program, "C:\\windows\\system32\\msiexec.exe");
-    EXPECT_EQ(p.starts[0].commandLine,
-              "C:\\windows\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" STANDALONE=false APPDATALOCATION=\"D:\\d\"");
+    EXPECT_EQ(
+        p.starts[0].commandLine,
+        "C:\\windows\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" STANDALONE=false APPDATALOCATION=\"D:\\d\"");
     EXPECT_TRUE(p.starts[1].waited);
     EXPECT_EQ(p.starts[1].commandLine, "\"C:\\Q\\bin\\agent.exe\" -dataLocation D:\\d");
 }
@@ -267,17 +269,20 @@ TEST_F(Driver, InstallerThatIsAFolderCountsAsMissing) {
         const char* lines;
     };
     const Case cases[] = {
-        {"agent.msi", "MSI installer image is a folder, not a package: C:\\img\\agent.msi\n"
-                      "MSI installer image is not found: C:\\img\\agent.msi\n"},
-        {"setup.exe", "Installer is a folder, not a program: C:\\img\\setup.exe\n"
-                      "Installer does not exist: C:\\img\\setup.exe\n"},
+        {"agent.msi",
+         "MSI installer image is a folder, not a package: C:\\img\\agent.msi\n"
+         "MSI installer image is not found: C:\\img\\agent.msi\n"},
+        {"setup.exe",
+         "Installer is a folder, not a program: C:\\img\\setup.exe\n"
+         "Installer does not exist: C:\\img\\setup.exe\n"},
     };
     for (const Case& c : cases) {
         FakePlatform fp;
         fp.files = p.files;
         fp.files.erase("C:\\img\\agent.msi");
         fp.folders.insert(std::string("C:\\img\\") + c.location);
-        fp.files["C:\\img\\stelvo.ini"] = std::string("[INSTALLER]\nLOCATION=") + c.location + "\n[MANAGER]\nVERSION=1\n";
+        fp.files["C:\\img\\stelvo.ini"] =
+            std::string("[INSTALLER]\nLOCATION=") + c.location + "\n[MANAGER]\nVERSION=1\n";
         LauncherSettings ls;
         ls.isDebug = 1;
         LogFile lslog;
@@ -286,8 +291,9 @@ TEST_F(Driver, InstallerThatIsAFolderCountsAsMissing) {
         EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << c.location;
         EXPECT_TRUE(fp.starts.empty()) << c.location;
         ASSERT_EQ(fp.boxes.size(), 1u) << c.location;
-        EXPECT_EQ(fp.boxText(0), std::string("The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\") +
-                                     c.location);
+        EXPECT_EQ(
+            fp.boxText(0),
+            std::string("The installer for Quillmont cannot be found.  \nInstaller Location=C:\\img\\") + c.location);
         EXPECT_NE(lslog.memory().find(c.lines), std::string::npos) << c.location;
     }
 }
@@ -320,7 +326,7 @@ TEST_F(Driver, AgentProgramThatIsAFolderCountsAsMissing) {
     EXPECT_TRUE(p.starts.empty());
     const std::string& written = log.memory();
     EXPECT_NE(written.find("Agent program is a folder, not a program: C:\\Q\\bin\\agent.exe \n"
-                       "Agent program cannot be found: C:\\Q\\bin\\agent.exe \n"),
+                           "Agent program cannot be found: C:\\Q\\bin\\agent.exe \n"),
               std::string::npos);
     EXPECT_EQ(written.find("isWait: (1)\n", written.find("Command to launch agent")), std::string::npos);
 }
@@ -337,19 +343,21 @@ TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
     const std::string logPath = ::testing::TempDir() + "stelvo_refusals_test.log";
     const std::string tooLong(256, 'x');
     const std::string input(250, 'i');  // fits, but not once joined to the launcher's folder
-    const char* args[] = {longName.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),
-                          "-log",           logPath.c_str(),    "-appDataLocation", tooLong.c_str(),
-                          "-managerArgs",   tooLong.c_str(),    "b"};
+    const char* args[] = {
+        longName.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),   "-log",
+        logPath.c_str(),  "-appDataLocation", tooLong.c_str(), "-managerArgs", tooLong.c_str(), "b"};
     EXPECT_EQ(runLauncher(s, log, p, 12, args), 0);
     const std::string written = readFile(logPath);
     std::remove(logPath.c_str());
-    const std::string early = "launcherFile refused: longer than 51 characters\n"
-                              "iniInstallerArgs refused: more than 255 entries\n"
-                              "argAppDataLocation refused: longer than 255 characters\n"
-                              "argManagerArgs refused: an entry longer than 255 characters\n";
+    const std::string early =
+        "launcherFile refused: longer than 51 characters\n"
+        "iniInstallerArgs refused: more than 255 entries\n"
+        "argAppDataLocation refused: longer than 255 characters\n"
+        "argManagerArgs refused: an entry longer than 255 characters\n";
     // Refusals from before the log opened follow the information dump.
-    const std::string joined = "inputFile refused: longer than 255 characters, or beyond 255 components of up to "
-                               "255 characters\n";
+    const std::string joined =
+        "inputFile refused: longer than 255 characters, or beyond 255 components of up to "
+        "255 characters\n";
     EXPECT_NE(written.find("argAppDataLocation: ()\nargManagerArgs[0]: (b)\n" + early + joined + "\nMode\n"),
               std::string::npos);
     EXPECT_NE(written.find("inputFile: ()\n"), std::string::npos);

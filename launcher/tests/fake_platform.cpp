@@ -13,10 +13,12 @@ FakePlatform::FakePlatform() {
         {2006, u"Error"},
         {2011, u"Quillmont version %s or later cannot be found."},
         {2013, u"The installer for Quillmont cannot be found.  \nInstaller Location=%s"},
-        {2015, u"The installer encountered an error when installing Quillmont.  Installation has discontinued. "
-               u"\nReturn Code=%d"},
-        {2017, u"Quillmont version %s or later cannot be found.  Check the product documentation for software "
-               u"prerequisites to ensure that your system meets the installation requirements."},
+        {2015,
+         u"The installer encountered an error when installing Quillmont.  Installation has discontinued. "
+         u"\nReturn Code=%d"},
+        {2017,
+         u"Quillmont version %s or later cannot be found.  Check the product documentation for software "
+         u"prerequisites to ensure that your system meets the installation requirements."},
     };
     shellFolders = {{stelvo::kFolderPersonal, "C:\\users\\u\\Documents"},
                     {stelvo::kFolderProfile, "C:\\users\\u"},

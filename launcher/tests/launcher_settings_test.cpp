@@ -66,8 +66,8 @@ TEST(SettingsFile, SectionHeadersAreTrimmedOfBlanksOnlyAndCaseSensitive) {
 }
 
 TEST(SettingsFile, CommentsKeysOutsideSectionsAndMalformedLinesAreSkipped) {
-    const LauncherSettings s = parsed(
-        "VERSION=0\n[MANAGER]\n;VERSION=9\n=VERSION\nVERSION\n\nLAUNCHER=a;b\nUNKNOWN=1\nversion=3\n");
+    const LauncherSettings s =
+        parsed("VERSION=0\n[MANAGER]\n;VERSION=9\n=VERSION\nVERSION\n\nLAUNCHER=a;b\nUNKNOWN=1\nversion=3\n");
     EXPECT_TRUE(s.iniManagerVersion.empty());
     EXPECT_EQ(s.iniManagerLauncher.str(), "a;b");
 }
@@ -125,8 +125,8 @@ TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
         while (lines.next(line)) got.push_back(line);
         return got;
     };
-    const std::vector<std::string> expected = {"[MANAGER]", "VERSION=1", std::string(254, 'x'), std::string(46, 'x'),
-                                               "\r\rA", "\xEF\xBB\xBFlast"};
+    const std::vector<std::string> expected = {"[MANAGER]",          "VERSION=1", std::string(254, 'x'),
+                                               std::string(46, 'x'), "\r\rA",     "\xEF\xBB\xBFlast"};
     EXPECT_EQ(linesOf(TextLines(text)), expected);
     FakePlatform p;
     LogFile log;
@@ -175,8 +175,8 @@ TEST(SettingsFile, ListsStopAt255EntriesAndAreResetWhenTheFileIsRead) {
 TEST(CommandLine, OptionsFlagsAndValues) {
     FakePlatform p;
     LauncherSettings s;
-    ASSERT_TRUE(parseArgs(s, p, {"-input", "-silent", "-appDataLocation", "D:\\d", "-wait", "-isAdmin", "-x",
-                                 "-log", "C:\\l.txt"}));
+    ASSERT_TRUE(parseArgs(
+        s, p, {"-input", "-silent", "-appDataLocation", "D:\\d", "-wait", "-isAdmin", "-x", "-log", "C:\\l.txt"}));
     EXPECT_EQ(s.argInputFile.str(), "-silent");
     EXPECT_EQ(s.argIsSilent, 0);
     EXPECT_EQ(s.argAppDataLocation.str(), "D:\\d");
@@ -215,8 +215,8 @@ TEST(CommandLine, HelpOptionsShowTheUsageBox) {
 TEST(CommandLine, CollectingStatesSwitchAndSwallowEverythingElse) {
     FakePlatform p;
     LauncherSettings s;
-    ASSERT_TRUE(parseArgs(s, p, {"-wait", "-installerArgs", "a", "-help", "-managerArgs", "b", "-silent",
-                                 "-installerArgs", "c"}));
+    ASSERT_TRUE(parseArgs(
+        s, p, {"-wait", "-installerArgs", "a", "-help", "-managerArgs", "b", "-silent", "-installerArgs", "c"}));
     EXPECT_EQ(s.argInstallerArgs.entries(), (std::vector<std::string>{"a", "-help", "c"}));
     EXPECT_EQ(s.argManagerArgs.entries(), (std::vector<std::string>{"b", "-silent"}));
     EXPECT_EQ(s.argIsSilent, 0);
@@ -227,8 +227,9 @@ TEST(CommandLine, ValuesBeyondTheFieldWidthAreRefused) {
     FakePlatform p;
     LauncherSettings s;
     const std::string fits(255, 'f'), tooLong(256, 'l');
-    ASSERT_TRUE(parseArgs(s, p, {"-input", fits.c_str(), "-appDataLocation", tooLong.c_str(), "-log",
-                                 tooLong.c_str(), "-managerArgs", tooLong.c_str(), "ok"}));
+    ASSERT_TRUE(parseArgs(s, p,
+                          {"-input", fits.c_str(), "-appDataLocation", tooLong.c_str(), "-log", tooLong.c_str(),
+                           "-managerArgs", tooLong.c_str(), "ok"}));
     EXPECT_EQ(s.argInputFile.str(), fits);
     EXPECT_TRUE(s.argAppDataLocation.empty());
     EXPECT_EQ(s.isDebug, 0);

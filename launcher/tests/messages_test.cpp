@@ -33,10 +33,10 @@ TEST(Messages, StringTableWalkFindsTheSlotAndStaysInsideTheBlock) {
     EXPECT_EQ(text, u"ab");
     EXPECT_TRUE(stringTableText(block, 2014, text));
     EXPECT_EQ(text, u"xyz");
-    EXPECT_FALSE(stringTableText(block, 15, text));  // an empty slot
+    EXPECT_FALSE(stringTableText(block, 15, text));                // an empty slot
     EXPECT_FALSE(stringTableText(block.substr(0, 18), 14, text));  // the block ends inside slot 14
     EXPECT_FALSE(stringTableText(block.substr(0, 16), 14, text));  // the block ends before slot 14
-    EXPECT_FALSE(stringTableText(u"\xffff", 0, text));  // a length beyond the block
+    EXPECT_FALSE(stringTableText(u"\xffff", 0, text));             // a length beyond the block
     EXPECT_FALSE(stringTableText(u"", 0, text));
     EXPECT_EQ(text, u"xyz");
     EXPECT_EQ(messageBlock(2005), 126u);
@@ -50,15 +50,13 @@ TEST(Messages, LookupAsksForTheUsersLanguage) {
 
 TEST(Messages, LanguagesTriedAreTheUsersThenItsPrimaryLanguagesTableThenEnglish) {
     using Tried = std::vector<unsigned short>;
-    for (unsigned short table : kTableLanguages)
-        EXPECT_EQ(messageLanguages(table).front(), table);
+    for (unsigned short table : kTableLanguages) EXPECT_EQ(messageLanguages(table).front(), table);
     EXPECT_EQ(messageLanguages(0x0409), (Tried{0x0409}));
     EXPECT_EQ(messageLanguages(0x0407), (Tried{0x0407, 0x0409}));
     const std::pair<unsigned short, unsigned short> variants[] = {
-        {0x0809, 0x0409}, {0x1009, 0x0409}, {0x0C07, 0x0407}, {0x0807, 0x0407}, {0x080C, 0x040C},
-        {0x0C0C, 0x040C}, {0x0810, 0x0410}, {0x0816, 0x0416}, {0x080A, 0x0C0A}, {0x040A, 0x0C0A},
-        {0x2C0A, 0x0C0A}, {0x0819, 0x0419}, {0x0C04, 0x0404}, {0x1404, 0x0404}, {0x7C04, 0x0404},
-        {0x1004, 0x0804}, {0x0004, 0x0804},
+        {0x0809, 0x0409}, {0x1009, 0x0409}, {0x0C07, 0x0407}, {0x0807, 0x0407}, {0x080C, 0x040C}, {0x0C0C, 0x040C},
+        {0x0810, 0x0410}, {0x0816, 0x0416}, {0x080A, 0x0C0A}, {0x040A, 0x0C0A}, {0x2C0A, 0x0C0A}, {0x0819, 0x0419},
+        {0x0C04, 0x0404}, {0x1404, 0x0404}, {0x7C04, 0x0404}, {0x1004, 0x0804}, {0x0004, 0x0804},
     };
     for (const auto& [user, table] : variants) {
         const Tried expected = table == 0x0409 ? Tried{user, 0x0409} : Tried{user, table, 0x0409};
@@ -96,7 +94,9 @@ TEST(Utf8, RoundTripAndInvalidInputIsReplaced) {
     const std::string text = "K\xc3\xb6nig \xe8\xa6\x8b \xf0\x9f\x98\x80";
     EXPECT_EQ(utf8ToUtf16(text), u"K\u00f6nig \u898b \U0001F600");
     EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(text)), text);
-    EXPECT_EQ(utf8ToUtf16("a\xff" "b\xc3"), u"a\ufffdb\ufffd");
+    EXPECT_EQ(utf8ToUtf16("a\xff"
+                          "b\xc3"),
+              u"a\ufffdb\ufffd");
     EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\ufffd\ufffd\ufffd");  // an encoded surrogate
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xd800')), "\xef\xbf\xbd");
 }
@@ -117,10 +117,14 @@ TEST(Utf8, SequenceLengthBoundariesAndLoneSurrogates) {
         {u"\uffff", "\xef\xbf\xbf"},
         {u"\U00010000", "\xf0\x90\x80\x80"},
         {u"\U0010FFFF", "\xf4\x8f\xbf\xbf"},
-        {std::u16string{u'a', char16_t(0xD800), u'b'}, "a\xef\xbf\xbd" "b"},
-        {std::u16string{u'a', char16_t(0xDFFF), u'b'}, "a\xef\xbf\xbd" "b"},
+        {std::u16string{u'a', char16_t(0xD800), u'b'},
+         "a\xef\xbf\xbd"
+         "b"},
+        {std::u16string{u'a', char16_t(0xDFFF), u'b'},
+         "a\xef\xbf\xbd"
+         "b"},
         {std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xef\xbf\xbd\xef\xbf\xbd"},  // reversed pair
-        {std::u16string{u'x', char16_t(0xDBFF)}, "x\xef\xbf\xbd"},  // high surrogate at the end
+        {std::u16string{u'x', char16_t(0xDBFF)}, "x\xef\xbf\xbd"},                         // high surrogate at the end
     };
     for (const Case& c : cases) {
         EXPECT_EQ(utf16ToUtf8(c.utf16), c.utf8) << static_cast<unsigned>(c.utf16[0]);

@@ -27,7 +27,7 @@ TEST(NormalizePath, DropsDotsAndDoubledSeparators) {
     EXPECT_EQ(normalized(""), "");
     EXPECT_EQ(normalized("C:/a/.."), "C:\\a\\..");  // the last component is kept literally
     EXPECT_EQ(normalized("a/."), "a\\.");
-    EXPECT_EQ(normalized("C:/../x"), "x");          // a drive is an ordinary component
+    EXPECT_EQ(normalized("C:/../x"), "x");  // a drive is an ordinary component
 }
 
 TEST(NormalizePath, LeadingSeparatorsFormThePrefix) {

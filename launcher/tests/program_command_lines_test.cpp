@@ -49,9 +49,10 @@ TEST_F(Builders, SilentSetupProgramPacksItsPropertiesIntoOneEscapedSwitch) {
     s.appDataLocation.assign("D:\\data\\");
     ASSERT_TRUE(buildInstallerCommandLine(s, log));
     EXPECT_EQ(s.installerProgram.str(), "C:\\img\\setup\\setup.exe");
-    EXPECT_EQ(s.installerArglist.elements,
-              (Elements{"\"C:\\img\\setup\\setup.exe\"", "/S",
-                        "/v\"/qn INSTALLDIR=\\\"C:\\My Agent\\\" STANDALONE=false APPDATALOCATION=\\\"D:\\data\\\\\"\""}));
+    EXPECT_EQ(
+        s.installerArglist.elements,
+        (Elements{"\"C:\\img\\setup\\setup.exe\"", "/S",
+                  "/v\"/qn INSTALLDIR=\\\"C:\\My Agent\\\" STANDALONE=false APPDATALOCATION=\\\"D:\\data\\\\\"\""}));
 }
 
 TEST_F(Builders, SetupProgramWithoutSilenceOrExtras) {
@@ -111,9 +112,16 @@ TEST_F(Builders, AgentVectorInOrder) {
     log.openInMemory();
     ASSERT_TRUE(buildAgentCommandLine(s, log));
     EXPECT_EQ(s.agentProgram.str(), "C:\\Program Files\\Q\\bin\\agentc.exe");
-    const Elements expected{"\"C:\\Program Files\\Q\\bin\\agentc.exe\"", "-silent", "-nosplash", "-isAdmin",
-                            "-input", "\"C:\\img\\my input.xml\"", "-dataLocation", "\"D:\\my data\"",
-                            "-x", "\"a b\""};
+    const Elements expected{"\"C:\\Program Files\\Q\\bin\\agentc.exe\"",
+                            "-silent",
+                            "-nosplash",
+                            "-isAdmin",
+                            "-input",
+                            "\"C:\\img\\my input.xml\"",
+                            "-dataLocation",
+                            "\"D:\\my data\"",
+                            "-x",
+                            "\"a b\""};
     EXPECT_EQ(s.agentArglist.elements, expected);
     EXPECT_EQ(joinCommandLine(s.agentArglist),
               "\"C:\\Program Files\\Q\\bin\\agentc.exe\" -silent -nosplash -isAdmin -input \"C:\\img\\my input.xml\" "
@@ -130,8 +138,8 @@ TEST_F(Builders, AgentSilentWithoutSilentLauncherAndResolvedAdminPlaysNoPart) {
     s.isUserAdmin = 1;
     s.appDataLocation.assign("D:/d/");
     ASSERT_TRUE(buildAgentCommandLine(s, log));
-    EXPECT_EQ(s.agentArglist.elements, (Elements{"\"C:\\Program Files\\Q\\bin\\agent.exe\"", "-silent",
-                                                 "-nosplash", "-dataLocation", "D:/d"}));
+    EXPECT_EQ(s.agentArglist.elements,
+              (Elements{"\"C:\\Program Files\\Q\\bin\\agent.exe\"", "-silent", "-nosplash", "-dataLocation", "D:/d"}));
 }
 
 TEST_F(Builders, JavaLaunchersGetTheStartupJar) {
@@ -165,7 +173,7 @@ TEST_F(Builders, VectorsBeyondTheirLimitsAreRefusedWhole) {
     EXPECT_NE(log.memory().find("agentArglist refused: more than 255 elements, end marker included\n"),
               std::string::npos);
     EXPECT_NE(log.memory().find("installerArglist refused: an escaped item of the \"/v\" element longer than "
-                                  "255 characters\n"),
+                                "255 characters\n"),
               std::string::npos);
 
     LauncherSettings t;

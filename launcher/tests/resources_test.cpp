@@ -95,7 +95,8 @@ TEST_F(LauncherResources, TranslationsAreNotEnglishCopies) {
 // table: the launcher's order of languages then decides, as under Wine.
 TEST_F(LauncherResources, OnlyALanguageATableIsHeldInAnswers) {
     ASSERT_TRUE(s_module.valid());
-    for (const WORD lang : std::initializer_list<WORD>{0x0000, 0x0400, 0x0800, 0x0009, 0x0007, 0x0809, 0x0C07, 0x0413}) {
+    for (const WORD lang :
+         std::initializer_list<WORD>{0x0000, 0x0400, 0x0800, 0x0009, 0x0007, 0x0809, 0x0C07, 0x0413}) {
         std::u16string block;
         EXPECT_FALSE(stelvo::loadStringTableBlock(s_module.get(), stelvo::messageBlock(2011), lang, block))
             << "language 0x" << std::hex << lang;
@@ -130,7 +131,7 @@ TEST_F(LauncherResources, IconGroup103HoldsTheTenImages) {
         images.emplace(entries[i].bitCount, entries[i].width == 0 ? 256 : entries[i].width);
         EXPECT_NE(::FindResourceA(s_module.get(), MAKEINTRESOURCEA(entries[i].id), MAKEINTRESOURCEA(3)), nullptr);
     }
-    const std::multimap<int, int> expected = {{4, 16}, {4, 32}, {4, 48},  {8, 16},  {8, 32},
+    const std::multimap<int, int> expected = {{4, 16}, {4, 32},  {4, 48},  {8, 16},  {8, 32},
                                               {8, 48}, {32, 16}, {32, 32}, {32, 48}, {32, 64}};
     EXPECT_EQ(images, expected);
 }

@@ -20,7 +20,8 @@
 
 namespace {
 
-#define OS_EXPORT(name) "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_" name
+#define OS_EXPORT(name) \
+    "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_" name
 #define WIN_EXPORT(name) \
     "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_" name
 
@@ -53,8 +54,8 @@ bool Populate(const std::wstring& dir, int count) {
     for (int i = 0; i < count; ++i) {
         wchar_t name[32];
         std::swprintf(name, 32, L"\\entry-%07d.dat", i);
-        HANDLE h = ::CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
+        HANDLE h =
+            ::CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
     }
     std::printf("  made in %.1f s\n", Now() - start);
@@ -167,8 +168,8 @@ int main(int argc, char** argv) {
             reader.push_back((Now() - t) / kCalls);
         }
         std::printf("  %-22ls %8.2f us per call (native read alone %.2f us, GetEnvironmentVariableW alone %.2f us)\n",
-                    std::wstring(name, name + std::char_traits<char16_t>::length(name)).c_str(),
-                    Median(batches) * 1e6, Median(reader) * 1e6, Median(direct) * 1e6);
+                    std::wstring(name, name + std::char_traits<char16_t>::length(name)).c_str(), Median(batches) * 1e6,
+                    Median(reader) * 1e6, Median(direct) * 1e6);
     }
     return 0;
 }

@@ -111,8 +111,7 @@ void CAgentControllerStarter::TerminateProcesses(const ProcessIdList& ids, int c
         const bool canWait = process.valid();
         if (!canWait) process.reset(::OpenProcess(kEndAccess, FALSE, ids[i]));
         if (!process) continue;
-        if (::TerminateProcess(process.get(), 0) && canWait)
-            ::WaitForSingleObject(process.get(), kTerminationWaitMs);
+        if (::TerminateProcess(process.get(), 0) && canWait) ::WaitForSingleObject(process.get(), kTerminationWaitMs);
     }
 }
 

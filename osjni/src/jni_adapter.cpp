@@ -30,8 +30,7 @@ jboolean CJniAdapter::ToJavaBool(bool value) { return value ? JNI_TRUE : JNI_FAL
 jstring CJniAdapter::ToJavaString(const BStr& text) {
     const std::size_t length = text.length();
     if (length > static_cast<std::size_t>(INT32_MAX)) throw KestrumUnmanagedException{};
-    jstring result =
-        m_env->NewString(reinterpret_cast<const jchar*>(text.c_str()), static_cast<jsize>(length));
+    jstring result = m_env->NewString(reinterpret_cast<const jchar*>(text.c_str()), static_cast<jsize>(length));
     if (!result) throw PendingException{};
     return result;
 }

@@ -7,8 +7,7 @@
 
 namespace tavroos {
 
-template <typename Body>
-auto Guard(Body body) -> decltype(body()) {
+template <typename Body> auto Guard(Body body) -> decltype(body()) {
     using Result = decltype(body());
     return mirravon::GuardedCall(body, []() -> Result {
         try {

@@ -12,8 +12,7 @@ bool ReadStringValue(const mirravon::RegistryKey& key, const wchar_t* valueName,
     constexpr std::size_t kUnits = kRegistryBufferBytes / sizeof(wchar_t);
     wchar_t buffer[kUnits];
     DWORD bytes = 0;
-    if (key.ReadValue(valueName, mirravon::RegistryTypes{REG_SZ}, buffer, kRegistryBufferBytes, bytes) !=
-        ERROR_SUCCESS)
+    if (key.ReadValue(valueName, mirravon::RegistryTypes{REG_SZ}, buffer, kRegistryBufferBytes, bytes) != ERROR_SUCCESS)
         return false;
     const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::StoredTextRoom{kUnits, capacity, true});
     if (!length) return false;

@@ -14,14 +14,12 @@ constexpr DWORD kShareInfoLevel = 502;
 constexpr DWORD kUniversalNameBytes = 520;
 
 bool Qualifies(const SHARE_INFO_502& entry) {
-    return entry.shi502_security_descriptor != nullptr &&
-           ::IsValidSecurityDescriptor(entry.shi502_security_descriptor);
+    return entry.shi502_security_descriptor != nullptr && ::IsValidSecurityDescriptor(entry.shi502_security_descriptor);
 }
 
 // One pass over the local computer's shares; `visit` sees every qualifying
 // entry in enumeration order.
-template <typename Visit>
-void EnumerateShares(const NetApi& api, Visit visit) {
+template <typename Visit> void EnumerateShares(const NetApi& api, Visit visit) {
     DWORD resume = 0;
     for (;;) {
         LPBYTE buffer = nullptr;

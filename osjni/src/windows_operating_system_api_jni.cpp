@@ -14,8 +14,8 @@ using namespace tavroos;
 extern "C" {
 
 JNIEXPORT jobjectArray JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_getShares(
-    JNIEnv* env, jobject) {
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_getShares(JNIEnv* env,
+                                                                                                            jobject) {
     return Guarded<jobjectArray>(env, nullptr, [](CJniAdapter& jni) {
         CKestrum& kestrum = CKestrum::GetInstance();
         const std::vector<ShareRecord> shares = rules::TwoPassList<ShareRecord>(
@@ -27,8 +27,9 @@ Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsO
 }
 
 JNIEXPORT jstring JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_toUNC(
-    JNIEnv* env, jobject, jstring path) {
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_toUNC(JNIEnv* env,
+                                                                                                        jobject,
+                                                                                                        jstring path) {
     return Guarded<jstring>(env, nullptr, [&](CJniAdapter& jni) {
         const BStr native = jni.ToNativeString(path);
         return jni.ToJavaString(CKestrum::GetInstance().ToUNC(native));
@@ -50,9 +51,10 @@ Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsO
 }
 
 JNIEXPORT jboolean JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_startQAC(
-    JNIEnv* env, jobject) {
-    return Guarded<jboolean>(env, JNI_FALSE, [](CJniAdapter& jni) { return jni.ToJavaBool(CKestrum::GetInstance().StartQAC()); });
+Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_startQAC(JNIEnv* env,
+                                                                                                           jobject) {
+    return Guarded<jboolean>(env, JNI_FALSE,
+                             [](CJniAdapter& jni) { return jni.ToJavaBool(CKestrum::GetInstance().StartQAC()); });
 }
 
 }  // extern "C"

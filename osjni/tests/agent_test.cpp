@@ -203,10 +203,10 @@ void StartStandInService(const Home& home = kOwnHome, mirravon_test::Caller wher
     mirravon::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_TRUE(manager);
     const std::wstring binary = L"\"" + home.service + L"\"";
-    mirravon::unique_schandle service(::CreateServiceW(
-        manager.get(), CAgentControllerStarter::kServiceName, CAgentControllerStarter::kServiceName,
-        SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(),
-        nullptr, nullptr, nullptr, nullptr, nullptr));
+    mirravon::unique_schandle service(
+        ::CreateServiceW(manager.get(), CAgentControllerStarter::kServiceName, CAgentControllerStarter::kServiceName,
+                         SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                         binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(service) << "CreateServiceW failed: " << ::GetLastError();
     ASSERT_TRUE(::StartServiceW(service.get(), 0, nullptr)) << "StartServiceW failed: " << ::GetLastError();
     ASSERT_TRUE(WaitForLog("service-running", 1, home));

@@ -26,7 +26,8 @@ using mirravon_test::toUtf8;
 
 namespace {
 
-#define OS_EXPORT(name) "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_" name
+#define OS_EXPORT(name) \
+    "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_OperatingSystemAPI_" name
 #define WIN_EXPORT(name) \
     "Java_com_varnex_quorel_mirravon_testmanagement_services_repository_core_WindowsOperatingSystemAPI_" name
 
@@ -183,8 +184,7 @@ TEST_F(Tavroos, BusyFolderListingKeepsEveryFileThatStays) {
                     if (pass == 0)
                         mirravon::unique_hfile(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-                    else
-                        ::DeleteFileW(name.c_str());
+                    else ::DeleteFileW(name.c_str());
                     ++changes;
                 }
         }

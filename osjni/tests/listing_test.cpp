@@ -43,8 +43,8 @@ TEST(Listing, ListsEverythingIncludingDotsHiddenAndSystem) {
     dir.file(L"system.txt", FILE_ATTRIBUTE_SYSTEM);
     dir.file(kForeignName);
     dir.folder(L"sub");
-    const std::map<std::string, bool> expected{{".", true},          {"..", true},
-                                               {"plain.txt", false}, {"hidden.txt", false},
+    const std::map<std::string, bool> expected{{".", true},           {"..", true},
+                                               {"plain.txt", false},  {"hidden.txt", false},
                                                {"system.txt", false}, {toUtf8(kForeignName), false},
                                                {"sub", true}};
     EXPECT_EQ(List(dir.path()), expected);

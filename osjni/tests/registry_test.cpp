@@ -9,9 +9,9 @@
 #include "tavroos/queries.h"
 #include "tavroos/registry_reader.h"
 
+using mirravon::RegistryView;
 using mirravon_test::ScratchKey;
 using mirravon_test::toUtf8;
-using mirravon::RegistryView;
 
 namespace {
 
@@ -49,8 +49,8 @@ TEST(RegistryReader, OnlyNonEmptyRegSzCountsAndFailureLeavesDestination) {
 
 TEST(RegistryReader, TooLargeForBufferOrDestinationCountsAsAbsent) {
     ScratchKey key(HKEY_LOCAL_MACHINE, kScratch);
-    key.setString(L"fits", std::wstring(499, L'f'));         // 1000 bytes with its terminator
-    key.setString(L"tooLarge", std::wstring(500, L'l'));     // 1002 bytes
+    key.setString(L"fits", std::wstring(499, L'f'));      // 1000 bytes with its terminator
+    key.setString(L"tooLarge", std::wstring(500, L'l'));  // 1002 bytes
     key.setString(L"ten", L"0123456789");
     bool ok = false;
     EXPECT_EQ(Read(L"fits", 500, &ok), std::wstring(499, L'f'));

@@ -55,8 +55,7 @@ struct ChangingList {
 };
 
 std::vector<Rec> ListOf(ChangingList& list) {
-    return TwoPassList<Rec>([&] { return list.Count(); },
-                            [&](Rec* r, int capacity) { return list.Fill(r, capacity); },
+    return TwoPassList<Rec>([&] { return list.Count(); }, [&](Rec* r, int capacity) { return list.Fill(r, capacity); },
                             [&] { return list.Collect(); });
 }
 

@@ -6,20 +6,11 @@
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        toolbridge::OnProcessAttach();
-        break;
-    case DLL_THREAD_ATTACH:
-        toolbridge::OnThreadAttach();
-        break;
-    case DLL_THREAD_DETACH:
-        toolbridge::OnThreadDetach();
-        break;
-    case DLL_PROCESS_DETACH:
-        toolbridge::OnProcessDetach(reserved != nullptr);
-        break;
-    default:
-        break;
+    case DLL_PROCESS_ATTACH: toolbridge::OnProcessAttach(); break;
+    case DLL_THREAD_ATTACH: toolbridge::OnThreadAttach(); break;
+    case DLL_THREAD_DETACH: toolbridge::OnThreadDetach(); break;
+    case DLL_PROCESS_DETACH: toolbridge::OnProcessDetach(reserved != nullptr); break;
+    default: break;
     }
     // Loading never fails on the tool's account.
     return TRUE;

@@ -19,29 +19,27 @@ using toolbridge::TheKtxSystemLibrary;
 extern "C" {
 
 JNIEXPORT jboolean JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1isDrovixInstalled(
-    JNIEnv* env, jclass) {
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1isDrovixInstalled(JNIEnv* env,
+                                                                                                    jclass) {
     return CallGuarded(env, static_cast<jboolean>(JNI_FALSE), [] {
         return toolbridge::IsDrovixInstalled() ? static_cast<jboolean>(JNI_TRUE) : static_cast<jboolean>(JNI_FALSE);
     });
 }
 
 JNIEXPORT jstring JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1getDrovixInstallDir(
-    JNIEnv* env, jclass) {
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1getDrovixInstallDir(JNIEnv* env,
+                                                                                                      jclass) {
     return CallGuarded(env, static_cast<jstring>(nullptr),
                        [env] { return MakeJavaString(env, toolbridge::DrovixInstallDir().c_str()); });
 }
 
 // Kept for the Java declaration; the session is opened by loginAndLaunch.
-JNIEXPORT jint JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1login(
+JNIEXPORT jint JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1login(
     JNIEnv*, jobject, jstring, jstring, jstring) {
     return 0;
 }
 
-JNIEXPORT void JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1loginAndLaunch(
+JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1loginAndLaunch(
     JNIEnv* env, jobject, jstring a, jstring b, jstring c, jboolean flag, jstring e) {
     CallGuarded(env, [&] {
         CJavaString stringA(env, a), stringB(env, b), stringC(env, c), stringE(env, e);
@@ -85,11 +83,11 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native
 }
 
 JNIEXPORT void JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1highlightScript(
-    JNIEnv*, jobject, jstring, jint, jint) {}
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1highlightScript(JNIEnv*, jobject,
+                                                                                                  jstring, jint, jint) {
+}
 
-JNIEXPORT void JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1playbackScript(
+JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1playbackScript(
     JNIEnv* env, jobject, jstring a, jstring b) {
     CallGuarded(env, [&] {
         CJavaString script(env, a), arguments(env, b);

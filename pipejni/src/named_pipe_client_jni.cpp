@@ -6,8 +6,9 @@
 extern "C" {
 
 JNIEXPORT jlong JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1writeMessage(
-    JNIEnv* env, jobject self, jbyteArray data) {
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1writeMessage(JNIEnv* env,
+                                                                                                  jobject self,
+                                                                                                  jbyteArray data) {
     if (data == nullptr) {
         // Java passes an array; a null one would crash the VM's array functions.
         mirravon::jni::ThrowNew(env, "java/lang/NullPointerException", "data");
@@ -29,8 +30,7 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_nat
 }
 
 JNIEXPORT jint JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(
-    JNIEnv* env, jobject self) {
+Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1close(JNIEnv* env, jobject self) {
     return CloseEnd(env, self, kClientField);
 }
 

@@ -16,14 +16,12 @@ struct FreeDeleter {
 
 extern "C" {
 
-JNIEXPORT void JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1createNamedPipe(
+JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1createNamedPipe(
     JNIEnv* env, jobject self, jstring name) {
     CreateEnd(env, self, name, kServerField, CreatePipeServer);
 }
 
-JNIEXPORT jint JNICALL
-Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1waitForConnection(
+JNIEXPORT jint JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1waitForConnection(
     JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
     return handle.found() ? WaitForPipeClient(handle.get()) : 0;

@@ -28,40 +28,39 @@ std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& comman
         DWORD status = DBG_CONTINUE;
         auto it = byProcess.find(ev.dwProcessId);
         switch (ev.dwDebugEventCode) {
-            case CREATE_PROCESS_DEBUG_EVENT:
-                // The event's process and thread handles are the system's to close.
-                if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
-                break;
-            case LOAD_DLL_DEBUG_EVENT:
-                if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
-                break;
-            case OUTPUT_DEBUG_STRING_EVENT: {
-                const OUTPUT_DEBUG_STRING_INFO& info = ev.u.DebugString;
-                std::string text(info.nDebugStringLength, '\0');
-                SIZE_T got = 0;
-                if (!info.fUnicode && it != byProcess.end() &&
-                    ::ReadProcessMemory(children[it->second].handle(), info.lpDebugStringData, &text[0], text.size(),
-                                        &got)) {
-                    text.resize(got);
-                    while (!text.empty() && text.back() == '\0') text.pop_back();
-                    runs[it->second].lines.push_back(text);
-                }
-                break;
+        case CREATE_PROCESS_DEBUG_EVENT:
+            // The event's process and thread handles are the system's to close.
+            if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
+            break;
+        case OUTPUT_DEBUG_STRING_EVENT: {
+            const OUTPUT_DEBUG_STRING_INFO& info = ev.u.DebugString;
+            std::string text(info.nDebugStringLength, '\0');
+            SIZE_T got = 0;
+            if (!info.fUnicode && it != byProcess.end() &&
+                ::ReadProcessMemory(children[it->second].handle(), info.lpDebugStringData, &text[0], text.size(),
+                                    &got)) {
+                text.resize(got);
+                while (!text.empty() && text.back() == '\0') text.pop_back();
+                runs[it->second].lines.push_back(text);
             }
-            case EXCEPTION_DEBUG_EVENT:
-                // The loader's breakpoint is ours to pass; anything else is the debuggee's.
-                if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                    status = DBG_EXCEPTION_NOT_HANDLED;
-                break;
-            case EXIT_PROCESS_DEBUG_EVENT:
-                if (it != byProcess.end()) {
-                    runs[it->second].exited = true;
-                    runs[it->second].exitCode = ev.u.ExitProcess.dwExitCode;
-                    --running;
-                }
-                break;
-            default:
-                break;
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is ours to pass; anything else is the debuggee's.
+            if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            if (it != byProcess.end()) {
+                runs[it->second].exited = true;
+                runs[it->second].exitCode = ev.u.ExitProcess.dwExitCode;
+                --running;
+            }
+            break;
+        default: break;
         }
         ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
     }

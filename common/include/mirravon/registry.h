@@ -33,20 +33,14 @@ enum class RegistryView {
 
 // The view that is not this build's default: a 32-bit build looks in the
 // 64-bit view, a 64-bit build in the 32-bit one.
-constexpr RegistryView OtherView() noexcept {
-    return sizeof(void*) == 8 ? RegistryView::Bits32 : RegistryView::Bits64;
-}
+constexpr RegistryView OtherView() noexcept { return sizeof(void*) == 8 ? RegistryView::Bits32 : RegistryView::Bits64; }
 // The view this build's requests go to by default, named explicitly.
-constexpr RegistryView OwnView() noexcept {
-    return sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32;
-}
+constexpr RegistryView OwnView() noexcept { return sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32; }
 
 // The access flag that asks for `view` (0 for the default one; an open that
 // tries two views asks for each in turn).
 constexpr REGSAM ViewFlag(RegistryView view) noexcept {
-    return view == RegistryView::Bits32   ? KEY_WOW64_32KEY
-           : view == RegistryView::Bits64 ? KEY_WOW64_64KEY
-                                          : 0;
+    return view == RegistryView::Bits32 ? KEY_WOW64_32KEY : view == RegistryView::Bits64 ? KEY_WOW64_64KEY : 0;
 }
 
 // The value types a read accepts: some of REG_NONE to REG_QWORD, or any type

@@ -16,8 +16,7 @@
 
 namespace mirravon {
 
-template <typename Traits>
-class UniqueOwner {
+template <typename Traits> class UniqueOwner {
 public:
     using pointer = typename Traits::type;
 
@@ -58,16 +57,12 @@ public:
     }
 
 private:
-    template <typename T, typename = void>
-    struct HasEmpty : std::false_type {};
-    template <typename T>
-    struct HasEmpty<T, std::void_t<decltype(T::empty(T::invalid()))>> : std::true_type {};
+    template <typename T, typename = void> struct HasEmpty : std::false_type {};
+    template <typename T> struct HasEmpty<T, std::void_t<decltype(T::empty(T::invalid()))>> : std::true_type {};
 
     static bool IsEmpty(pointer value) noexcept {
-        if constexpr (HasEmpty<Traits>::value)
-            return Traits::empty(value);
-        else
-            return value == Traits::invalid();
+        if constexpr (HasEmpty<Traits>::value) return Traits::empty(value);
+        else return value == Traits::invalid();
     }
 
     pointer m_value = Traits::invalid();
@@ -76,8 +71,7 @@ private:
 namespace traits {
 
 // A kind whose empty value is NULL, closed by `Close`.
-template <typename T, auto Close>
-struct NullEmpty {
+template <typename T, auto Close> struct NullEmpty {
     using type = T;
     static type invalid() noexcept { return nullptr; }
     static bool empty(type value) noexcept { return value == nullptr; }
@@ -86,8 +80,7 @@ struct NullEmpty {
 
 // A kernel handle closed by `Close`; an empty owner holds INVALID_HANDLE_VALUE
 // when `StartsInvalid`, NULL otherwise.
-template <bool StartsInvalid, auto Close>
-struct KernelHandle {
+template <bool StartsInvalid, auto Close> struct KernelHandle {
     using type = HANDLE;
     static type invalid() noexcept { return StartsInvalid ? INVALID_HANDLE_VALUE : nullptr; }
     static bool empty(type value) noexcept { return value == nullptr || value == INVALID_HANDLE_VALUE; }
@@ -104,10 +97,7 @@ using LocalMemory = NullEmpty<HLOCAL, ::LocalFree>;  // buffers the system alloc
 using ServiceHandle = NullEmpty<SC_HANDLE, ::CloseServiceHandle>;
 using Hook = NullEmpty<HHOOK, ::UnhookWindowsHookEx>;  // needs user32
 
-template <typename Interface>
-void ReleaseInterface(Interface* value) noexcept {
-    value->Release();
-}
+template <typename Interface> void ReleaseInterface(Interface* value) noexcept { value->Release(); }
 template <typename Interface>  // a COM interface pointer
 using ComInterface = NullEmpty<Interface*, ReleaseInterface<Interface>>;
 
@@ -122,12 +112,10 @@ using unique_bstr = UniqueOwner<traits::Bstr>;
 using unique_hlocal = UniqueOwner<traits::LocalMemory>;
 using unique_schandle = UniqueOwner<traits::ServiceHandle>;
 using unique_hhook = UniqueOwner<traits::Hook>;
-template <typename Interface>
-using unique_com = UniqueOwner<traits::ComInterface<Interface>>;
+template <typename Interface> using unique_com = UniqueOwner<traits::ComInterface<Interface>>;
 
 // Runs a one-off clean-up when the scope ends, unless dismissed.
-template <typename F>
-class ScopeExit {
+template <typename F> class ScopeExit {
 public:
     explicit ScopeExit(F f) noexcept : m_f(std::move(f)) {}
     ~ScopeExit() {
@@ -142,9 +130,6 @@ private:
     bool m_active = true;
 };
 
-template <typename F>
-ScopeExit<F> scope_exit(F f) noexcept {
-    return ScopeExit<F>(std::move(f));
-}
+template <typename F> ScopeExit<F> scope_exit(F f) noexcept { return ScopeExit<F>(std::move(f)); }
 
 }  // namespace mirravon

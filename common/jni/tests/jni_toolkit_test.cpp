@@ -46,8 +46,7 @@ TEST_F(JniToolkit, StringCharsAreGivenBackOnEveryWayOut) {
         ASSERT_TRUE(chars);
         EXPECT_EQ(chars.get()[2], u'c');
         throw std::bad_alloc();  // as a copy that cannot be allocated after the take
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
     EXPECT_EQ(vm.jniCallCount("ReleaseStringChars"), 1);
 
     // A VM that cannot lend them: nothing to give back, its error pending.
@@ -121,9 +120,13 @@ TEST(JniExportFrame, FailureRunsTheRaiserInsideTheCatchAndGivesTheFailedResult) 
             raised = static_cast<int>(code);
         }
     };
-    EXPECT_EQ(mirravon::jni::ExportFrame(-1, [] { return 7; }, kindOf), 7);
+    EXPECT_EQ(mirravon::jni::ExportFrame(
+                  -1, [] { return 7; }, kindOf),
+              7);
     EXPECT_EQ(raised, 0);
-    EXPECT_EQ(mirravon::jni::ExportFrame(-1, []() -> int { throw 5ul; }, kindOf), -1);
+    EXPECT_EQ(mirravon::jni::ExportFrame(
+                  -1, []() -> int { throw 5ul; }, kindOf),
+              -1);
     EXPECT_EQ(raised, 5);
     mirravon::jni::ExportFrame([] { throw 6ul; }, kindOf);
     EXPECT_EQ(raised, 6);

@@ -10,8 +10,7 @@
 
 namespace stelvo {
 
-template <std::size_t Width>
-class BoundedText {
+template <std::size_t Width> class BoundedText {
 public:
     static constexpr std::size_t kWidth = Width;
 
@@ -32,8 +31,7 @@ private:
     std::string m_text;
 };
 
-template <std::size_t Entries, std::size_t Width>
-class BoundedList {
+template <std::size_t Entries, std::size_t Width> class BoundedList {
 public:
     static constexpr std::size_t kEntries = Entries;
 

@@ -14,11 +14,11 @@
 namespace stelvo {
 
 // Widths of the record's fields.
-constexpr std::size_t kTextWidth = 255;         // settings values, paths, command-line values
-constexpr std::size_t kNameWidth = 51;          // the launcher's file and base name
-constexpr std::size_t kReferenceWidth = 254;    // the discovered agent's folder and version
-constexpr std::size_t kProgramPathWidth = 1023; // installer and agent program paths
-constexpr std::size_t kListEntries = 255;       // entries of each argument list
+constexpr std::size_t kTextWidth = 255;          // settings values, paths, command-line values
+constexpr std::size_t kNameWidth = 51;           // the launcher's file and base name
+constexpr std::size_t kReferenceWidth = 254;     // the discovered agent's folder and version
+constexpr std::size_t kProgramPathWidth = 1023;  // installer and agent program paths
+constexpr std::size_t kListEntries = 255;        // entries of each argument list
 
 using Text = BoundedText<kTextWidth>;
 using NameText = BoundedText<kNameWidth>;

@@ -41,6 +41,10 @@ private:
 
 constexpr const char* kBanner = "======================================================\n";
 
+// Opens a log section: its title line (a leading "\n" gives the empty line
+// before it) and the banner.
+void logSection(LogFile& log, const char* title);
+
 // Logging is on: the driver opens the log only when `-log` named a file, so
 // an open log is one the user asked for.
 inline bool isLogging(const LogFile& log) { return log.isOpen(); }

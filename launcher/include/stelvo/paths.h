@@ -24,8 +24,7 @@ constexpr std::size_t kMaxComponents = 255;
 // exceeds the limits; the destination is empty.
 int normalizePath(std::string_view source, std::string& destination, std::size_t width);
 
-template <std::size_t Width>
-int normalizePath(std::string_view source, BoundedText<Width>& destination) {
+template <std::size_t Width> int normalizePath(std::string_view source, BoundedText<Width>& destination) {
     std::string result;
     const int status = normalizePath(source, result, Width);
     destination.assign(result);
@@ -40,9 +39,9 @@ void normalizeOrLog(LogFile& log, std::string_view source, BoundedText<Width>& d
     const int status = normalizePath(source, destination);
     // An unresolvable ".." keeps the source, unless the source does not fit either.
     if (status == kBeyondLimits || (status == kUnresolvable && destination.empty() && !source.empty()))
-        logRefusal(log, field, "longer than " + std::to_string(Width) + " characters, or beyond " +
-                                 std::to_string(kMaxComponents) + " components of up to " +
-                                 std::to_string(kMaxComponentLength) + " characters");
+        logRefusal(log, field,
+                   "longer than " + std::to_string(Width) + " characters, or beyond " + std::to_string(kMaxComponents) +
+                       " components of up to " + std::to_string(kMaxComponentLength) + " characters");
 }
 
 // Replaces the first placeholder found (in table order) by its folder.

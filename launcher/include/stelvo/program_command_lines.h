@@ -12,9 +12,9 @@
 
 namespace stelvo {
 
-constexpr std::size_t kEscapedItemWidth = 255;   // an inner item after escapeQuotes
-constexpr std::size_t kSwitchElementWidth = 1023; // the "/v" element
-constexpr std::size_t kInnerItems = 256;          // items packed into the "/v" element
+constexpr std::size_t kEscapedItemWidth = 255;     // an inner item after escapeQuotes
+constexpr std::size_t kSwitchElementWidth = 1023;  // the "/v" element
+constexpr std::size_t kInnerItems = 256;           // items packed into the "/v" element
 
 std::string quoteArgument(std::string_view text);
 // A text holding a blank, enclosed whole in double quotes.

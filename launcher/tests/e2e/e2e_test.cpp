@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using mirravon_test::Caller;
@@ -122,8 +123,7 @@ public:
     const std::string dir;  // with its trailing backslash
 };
 
-void expectBox(const Outcome& o, const std::string& title, const std::string& text, IconKind icon,
-               Caller where = {}) {
+void expectBox(const Outcome& o, const std::string& title, const std::string& text, IconKind icon, Caller where = {}) {
     const CallerTrace trace(where);
     ASSERT_EQ(o.boxes.size(), 1u);
     EXPECT_EQ(toUtf8(o.boxes[0].title), title);
@@ -137,8 +137,8 @@ void expectBox(const Outcome& o, const std::string& title, const std::string& te
 // into the registry view `view`; the agent ends with 23 twice and is started
 // again each time; a second run finds the agent and skips the install. The log
 // is compared line by line.
-void expectInstallThenSecondRunSkipsIt(const std::string& msi, const std::string& agentDir,
-                                       mirravon::RegistryView view, Caller where = {}) {
+void expectInstallThenSecondRunSkipsIt(const std::string& msi, const std::string& agentDir, mirravon::RegistryView view,
+                                       Caller where = {}) {
     const CallerTrace trace(where);
     // The package is installed for real: an earlier run that stopped half-way
     // may have left it installed, and this run takes it away again at its end.
@@ -161,12 +161,12 @@ void expectInstallThenSecondRunSkipsIt(const std::string& msi, const std::string
     EXPECT_EQ(::GetFileAttributesA((image.dir + "planted.record").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(first.exitCode, 5u);
     EXPECT_TRUE(first.boxes.empty());
-    EXPECT_EQ(agentKey.text(L"installedWith"),
-              "STANDALONE=false APPDATALOCATION=C:\\users\\Public\\Quillmont data\\");
+    EXPECT_EQ(agentKey.text(L"installedWith"), "STANDALONE=false APPDATALOCATION=C:\\users\\Public\\Quillmont data\\");
     if (view != mirravon::RegistryView::Default) {
         EXPECT_EQ(defaultViewKey.text(L"version"), "<absent>") << "the values are in the other view only";
     }
-    const std::string agentLine = "\"" + agentDir + "QuillmontAgent.exe\" -dataLocation \"C:\\users\\Public\\Quillmont data\"";
+    const std::string agentLine =
+        "\"" + agentDir + "QuillmontAgent.exe\" -dataLocation \"C:\\users\\Public\\Quillmont data\"";
     EXPECT_EQ(readLines(agentDir + "QuillmontAgent.exe.record"),
               (std::vector<std::string>{agentLine, agentLine, agentLine}));
 
@@ -251,7 +251,8 @@ TEST(EndToEnd, SilentSetupProgramWithReferenceFilePlaceholder) {
     EXPECT_EQ(o.exitCode, 7u);
     EXPECT_TRUE(o.boxes.empty());
     EXPECT_EQ(readLines(d + "setup.record"),
-              (std::vector<std::string>{"\"" + d + "setup\\setup.exe\" /S /v\"/qn INSTALLDIR=\\\"C:\\My Agent\\\" "
+              (std::vector<std::string>{"\"" + d +
+                                        "setup\\setup.exe\" /S /v\"/qn INSTALLDIR=\\\"C:\\My Agent\\\" "
                                         "STANDALONE=false APPDATALOCATION=\\\"D:\\x y\\\"\""}));
     EXPECT_EQ(readLines(d + "agent.record"),
               (std::vector<std::string>{"\"" + d + "agent\\agentc.exe\" -silent -nosplash -input \"" + d +
@@ -265,10 +266,11 @@ TEST(EndToEnd, InstallerExitCodes) {
         DWORD exit;
         bool box;
     };
-    for (const Case& c : {Case{1603, 1603, true}, Case{1602, 1602, false}, Case{232, 232, false},
-                          Case{1641, 1641, false}}) {
-        Image image(L"codes", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
-                              "VERSION=2.0\nLAUNCHER=agent.exe\n");
+    for (const Case& c :
+         {Case{1603, 1603, true}, Case{1602, 1602, false}, Case{232, 232, false}, Case{1641, 1641, false}}) {
+        Image image(L"codes",
+                    "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                    "VERSION=2.0\nLAUNCHER=agent.exe\n");
         placeStandin(image.dir + "setup.exe", "record=" + image.dir + "setup.record\nref_file=" + image.dir +
                                                   "agent.properties\nlocation=" + image.dir +
                                                   "\nversion=2.0\ncode=" + std::to_string(c.code) + "\n");
@@ -303,20 +305,17 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
     EXPECT_EQ(toUtf8(e.boxes[0].text).rfind("Quillmont version 9.9 or later cannot be found.  Check the product", 0),
               0u);
 
+    // A missing package, and a folder where the setup program should be: neither is an installer.
     Image msi(L"nomsi", "[INSTALLER]\nLOCATION=missing.msi\n[MANAGER]\nVERSION=1\n");
-    const Outcome m = msi.run("");
-    EXPECT_EQ(m.exitCode, 1u);
-    expectBox(m, "Error",
-              "The installer for Quillmont cannot be found.  \nInstaller Location=" + msi.dir + "missing.msi",
-              IconKind::Error);
-
-    // A folder where the setup program should be is not an installer either.
     Image folder(L"setupfolder", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nVERSION=1\n");
     ::CreateDirectoryA((folder.dir + "setup.exe").c_str(), nullptr);
-    const Outcome f = folder.run("");
-    EXPECT_EQ(f.exitCode, 1u);
-    expectBox(f, "Error", "The installer for Quillmont cannot be found.  \nInstaller Location=" + folder.dir + "setup.exe",
-              IconKind::Error);
+    for (const auto& [image, installer] : {std::pair{&msi, "missing.msi"}, std::pair{&folder, "setup.exe"}}) {
+        const Outcome o = image->run("");
+        EXPECT_EQ(o.exitCode, 1u) << installer;
+        expectBox(o, "Error",
+                  "The installer for Quillmont cannot be found.  \nInstaller Location=" + image->dir + installer,
+                  IconKind::Error);
+    }
 
     Image noIni(L"noini", "");
     const Outcome n = noIni.run("-silent");
@@ -326,9 +325,10 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
     for (const char* option : {"-help", "-h"}) {
         const Outcome help = none.run(std::string("-wait ") + option);
         EXPECT_EQ(help.exitCode, 0u) << option;
-        expectBox(help, "Usage:",
-                  "stelvo [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]",
-                  IconKind::Information);
+        expectBox(
+            help, "Usage:",
+            "stelvo [-h] [-input INPUT_FILE] [-silent] [-installerArgs arg1 arg2...] [-managerArgs arg1 arg2 ...]",
+            IconKind::Information);
     }
 }
 
@@ -391,8 +391,9 @@ TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
 // The log is opened non-inheritable: neither the installer (started while the
 // log is open) nor the agent holds a handle to it (else they end with 32).
 TEST(EndToEnd, TheInstallerAndTheAgentDoNotHoldTheLog) {
-    Image image(L"loghandle", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
-                              "VERSION=3.0\nLAUNCHER=agent.exe\n");
+    Image image(L"loghandle",
+                "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                "VERSION=3.0\nLAUNCHER=agent.exe\n");
     const std::string log = image.dir + "run.log";
     placeStandin(image.dir + "setup.exe", "not_holding=" + log + "\nref_file=" + image.dir +
                                               "agent.properties\nlocation=" + image.dir + "\nversion=3.0\n");
@@ -408,22 +409,22 @@ TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
     Image image(L"agentfail", "");
     writeFile(image.dir + "agent.properties", "location=" + image.dir + "\nversion=3.0\n");
     writeFile(image.dir + "broken.exe", "not a program");
-    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
-                                            "agent.properties\nVERSION=3.0\nLAUNCHER=broken.exe\n");
+    writeFile(image.dir + "stelvo.ini",
+              "[MANAGER]\nLOCATION_FILE=" + image.dir + "agent.properties\nVERSION=3.0\nLAUNCHER=broken.exe\n");
     const Outcome broken = image.run("-wait");
     EXPECT_EQ(broken.exitCode, 0xFFFFFFFFu);
     EXPECT_TRUE(broken.boxes.empty());
 
-    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
-                                            "agent.properties\nVERSION=3.0\nLAUNCHER=missing.exe\n");
+    writeFile(image.dir + "stelvo.ini",
+              "[MANAGER]\nLOCATION_FILE=" + image.dir + "agent.properties\nVERSION=3.0\nLAUNCHER=missing.exe\n");
     const Outcome missing = image.run("");
     EXPECT_EQ(missing.exitCode, 1u);
     expectBox(missing, "Error", "Quillmont version 3.0 or later cannot be found.", IconKind::Error);
 
     // A folder where the program should be counts as missing, not as a start that fails.
     ::CreateDirectoryA((image.dir + "folder.exe").c_str(), nullptr);
-    writeFile(image.dir + "stelvo.ini", "[MANAGER]\nLOCATION_FILE=" + image.dir +
-                                            "agent.properties\nVERSION=3.0\nLAUNCHER=folder.exe\n");
+    writeFile(image.dir + "stelvo.ini",
+              "[MANAGER]\nLOCATION_FILE=" + image.dir + "agent.properties\nVERSION=3.0\nLAUNCHER=folder.exe\n");
     const Outcome folder = image.run("-wait");
     EXPECT_EQ(folder.exitCode, 1u);
     expectBox(folder, "Error", "Quillmont version 3.0 or later cannot be found.", IconKind::Error);
@@ -431,10 +432,11 @@ TEST(EndToEnd, AgentProgramMissingOrNotCreatable) {
 
 // An installer that succeeds but leaves an agent that is still too old.
 TEST(EndToEnd, AgentStillTooOldAfterInstall) {
-    Image image(L"tooold", "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
-                           "VERSION=2.0\nLAUNCHER=agent.exe\n");
-    placeStandin(image.dir + "setup.exe", "ref_file=" + image.dir + "agent.properties\nlocation=" + image.dir +
-                                              "\nversion=1.9.9\n");
+    Image image(L"tooold",
+                "[INSTALLER]\nLOCATION=setup.exe\n[MANAGER]\nLOCATION_FILE=<CURRDIR>agent.properties\n"
+                "VERSION=2.0\nLAUNCHER=agent.exe\n");
+    placeStandin(image.dir + "setup.exe",
+                 "ref_file=" + image.dir + "agent.properties\nlocation=" + image.dir + "\nversion=1.9.9\n");
     const Outcome o = image.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 2.0 or later cannot be found.", IconKind::Error);

@@ -56,8 +56,7 @@ void ThrowKestrumException(JNIEnv* env) noexcept;
 // The frame of every export: `body` works with the call's adapter, and any
 // failure, native or a VM failure already pending, ends as `failure` with a
 // Java exception pending.
-template <typename R, typename Body>
-R Guarded(JNIEnv* env, R failure, Body body) noexcept {
+template <typename R, typename Body> R Guarded(JNIEnv* env, R failure, Body body) noexcept {
     return mirravon::jni::ExportFrame(
         failure,
         [&]() -> R {

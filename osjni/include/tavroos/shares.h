@@ -13,8 +13,8 @@
 namespace tavroos {
 
 struct NetApi {
-    std::function<NET_API_STATUS(LMSTR server, DWORD level, LPBYTE* buffer, DWORD preferredMaximum,
-                                 LPDWORD entriesRead, LPDWORD totalEntries, LPDWORD resumeHandle)>
+    std::function<NET_API_STATUS(LMSTR server, DWORD level, LPBYTE* buffer, DWORD preferredMaximum, LPDWORD entriesRead,
+                                 LPDWORD totalEntries, LPDWORD resumeHandle)>
         shareEnum;
     std::function<NET_API_STATUS(LPVOID buffer)> bufferFree;
     std::function<DWORD(LPCWSTR localPath, DWORD infoLevel, LPVOID buffer, LPDWORD bufferSize)> universalName;

@@ -11,8 +11,7 @@ namespace tavroos::rules {
 // The pattern that lists every entry of `directory`: a backslash is added
 // unless the path already ends with one ("C:\work" and "C:\work\" agree; a
 // trailing forward slash still gets one; "" gives the current drive's root).
-template <typename S>
-S SearchPattern(const S& directory) {
+template <typename S> S SearchPattern(const S& directory) {
     using C = typename S::value_type;
     S pattern = directory;
     if (pattern.empty() || pattern.back() != C('\\')) pattern.push_back(C('\\'));
@@ -24,8 +23,7 @@ S SearchPattern(const S& directory) {
 
 // The folder of a program's full file name: cut at the last backslash, else at
 // the last forward slash, else the whole name.
-template <typename S>
-S ProgramDirectory(const S& fileName) {
+template <typename S> S ProgramDirectory(const S& fileName) {
     using C = typename S::value_type;
     std::size_t cut = fileName.rfind(C('\\'));
     if (cut == S::npos) cut = fileName.rfind(C('/'));
@@ -35,8 +33,7 @@ S ProgramDirectory(const S& fileName) {
 // The file part of a program's full file name, the counterpart of
 // ProgramDirectory: after the last backslash, else after the last forward
 // slash, else the whole name.
-template <typename S>
-S FilePart(const S& fileName) {
+template <typename S> S FilePart(const S& fileName) {
     using C = typename S::value_type;
     std::size_t cut = fileName.rfind(C('\\'));
     if (cut == S::npos) cut = fileName.rfind(C('/'));
@@ -45,8 +42,7 @@ S FilePart(const S& fileName) {
 
 // Number of units before the first U+0000 among the first `units`, or `units`
 // when there is none.
-template <typename C>
-std::size_t LengthToNul(const C* data, std::size_t units) {
+template <typename C> std::size_t LengthToNul(const C* data, std::size_t units) {
     std::size_t n = 0;
     while (n < units && data[n] != C(0)) ++n;
     return n;

@@ -34,10 +34,8 @@ CJavaString::CJavaString(JNIEnv* env, const wchar_t* chars, jsize count) : CJava
     // Without the class the VM's error is pending, and no further JNI call may be made.
     if (env == nullptr || m_class.javaClass() == nullptr) return;
     static const jchar kNone[1] = {0};
-    if (chars != nullptr && count > 0)
-        m_jobject = env->NewString(reinterpret_cast<const jchar*>(chars), count);
-    else
-        m_jobject = env->NewString(kNone, 0);
+    if (chars != nullptr && count > 0) m_jobject = env->NewString(reinterpret_cast<const jchar*>(chars), count);
+    else m_jobject = env->NewString(kNone, 0);
 }
 
 const char* CJavaString::chars() {
@@ -51,8 +49,7 @@ const char* CJavaString::chars() {
         // read "up to the terminator" (what a count of 0 would mean).
         if (len > 0)
             m_text.reset(new CTextBuffer(reinterpret_cast<const wchar_t*>(units.get()), static_cast<unsigned>(len)));
-        else
-            m_text.reset(new CTextBuffer(L"", 0));
+        else m_text.reset(new CTextBuffer(L"", 0));
     }
     return m_text ? m_text->narrow() : nullptr;
 }

@@ -148,8 +148,7 @@ TEST_F(ThrowTest, UserErrorReachesJavaAsCodeAndTextsInOrder) {
 
     // A null text keeps its place as an empty one.
     vm.call<void>(dll, PROBE(throwUser), support(), jint{5}, strings({"A", nullptr, "C"}));
-    EXPECT_EQ(texts(vm.constructorArgs(vm.pendingException()).at(1).l()),
-              (std::vector<std::string>{"A", "", "C"}));
+    EXPECT_EQ(texts(vm.constructorArgs(vm.pendingException()).at(1).l()), (std::vector<std::string>{"A", "", "C"}));
     vm.clearException();
 }
 

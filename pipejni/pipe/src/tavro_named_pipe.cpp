@@ -10,8 +10,7 @@ namespace {
 HANDLE Duplicate(HANDLE pipe) {
     if (pipe == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
     HANDLE copy = INVALID_HANDLE_VALUE;
-    if (!::DuplicateHandle(::GetCurrentProcess(), pipe, ::GetCurrentProcess(), &copy, 0, FALSE,
-                           DUPLICATE_SAME_ACCESS))
+    if (!::DuplicateHandle(::GetCurrentProcess(), pipe, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
         ThrowWindowsError(::GetLastError());
     return copy;
 }
@@ -30,8 +29,7 @@ int CloseOnce(HANDLE& pipe) {
 
 // Assignment from another object: this one then holds a duplicate of its
 // handle, once the handle it held is closed its own way.
-template <typename End>
-void AssignDuplicate(End& self, HANDLE& mine, HANDLE theirs) {
+template <typename End> void AssignDuplicate(End& self, HANDLE& mine, HANDLE theirs) {
     HANDLE copy = Duplicate(theirs);
     self.Close();
     mine = copy;

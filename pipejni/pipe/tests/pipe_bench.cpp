@@ -192,8 +192,8 @@ int Parent(bool quick) {
     child.wait(60000);
 
     std::printf("Median round trip (us) and one-way throughput (MiB/s); ratio = channel time / baseline time\n");
-    std::printf("%-8s | %11s %11s %7s | %10s %10s %7s | %11s %11s\n", "size", "channel", "baseline", "ratio",
-                "channel", "baseline", "ratio", "+flush rtt", "+chunks rtt");
+    std::printf("%-8s | %11s %11s %7s | %10s %10s %7s | %11s %11s\n", "size", "channel", "baseline", "ratio", "channel",
+                "baseline", "ratio", "+flush rtt", "+chunks rtt");
     for (int i = 0; i < 5; ++i) {
         const Figures& c = figures[0][i];
         const Figures& b = figures[1][i];

@@ -41,8 +41,7 @@ std::string ReadWhole(TAVRO::CNamedPipe& pipe) {
 }
 
 // Runs `work` on a thread; a hang fails the test instead of stalling the run.
-template <typename F>
-void OnThread(F work, std::future<void>& done) {
+template <typename F> void OnThread(F work, std::future<void>& done) {
     done = std::async(std::launch::async, std::move(work));
 }
 void Finish(std::future<void>& done, mirravon_test::Caller where = {}) {
@@ -144,8 +143,7 @@ TEST(PipeChannel, NoSuchPipeThrowsFileNotFound) {
 TEST(PipeChannel, TwoProcessesAndTheirDebuggerOutput) {
     const std::string name = UniqueName("peers");
     const std::string peer = "\"" + g_peerPath + "\" ";
-    std::vector<DebuggeeRun> runs =
-        RunUnderDebugger({peer + "server " + name, peer + "client " + name}, 90000);
+    std::vector<DebuggeeRun> runs = RunUnderDebugger({peer + "server " + name, peer + "client " + name}, 90000);
     ASSERT_EQ(runs.size(), 2u);
     for (const DebuggeeRun& run : runs) {
         ASSERT_TRUE(run.started) << run.commandLine;

@@ -140,7 +140,8 @@ TEST_F(PipeBindings, AnOrdinaryFileIsNotTakenForAPipe) {
         ASSERT_TRUE(::WriteFile(file.get(), "ORIGINAL", 8, &n, nullptr));
     }
     jobject client = vm.newObject(cls::kNamedPipeClient);
-    vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client, vm.newStringUtf8(dir.ansiPath() + "\\not-a-pipe.txt"));
+    vm.call<void>(dll, CLIENT(native_1createNamedPipeClient), client,
+                  vm.newStringUtf8(dir.ansiPath() + "\\not-a-pipe.txt"));
     EXPECT_EQ(vm.pendingExceptionClass(), cls::kDrovixIntegrationException);
     EXPECT_EQ(vm.pendingExceptionMessage(), SystemTextOf(ERROR_BAD_PIPE));
     vm.clearException();
@@ -179,7 +180,8 @@ TEST_F(PipeBindings, HandleIsTheLowHalfOfTheLongField) {
     EXPECT_EQ(field, static_cast<jlong>(static_cast<LONG_PTR>(static_cast<std::int32_t>(field))));
     // The long is the handle itself, also in a 64-bit process: the system keeps
     // kernel handles within 32 significant bits, so nothing was cut.
-    EXPECT_EQ(::GetFileType(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(field))), static_cast<DWORD>(FILE_TYPE_PIPE));
+    EXPECT_EQ(::GetFileType(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(field))),
+              static_cast<DWORD>(FILE_TYPE_PIPE));
     EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), made), 0);
 }
 

@@ -32,8 +32,7 @@ inline std::string Pattern(size_t length) {
 // The client's messages, in order: the buffer's edges, an empty message, a zero
 // byte inside one, two small ones in a row, one that grows the buffer twice.
 inline std::vector<std::string> Messages() {
-    return {Pattern(129), Pattern(128), "", std::string("hello\0world", 11), Pattern(10), Pattern(20),
-            Pattern(300)};
+    return {Pattern(129), Pattern(128), "", std::string("hello\0world", 11), Pattern(10), Pattern(20), Pattern(300)};
 }
 
 // Debugger lines; "{n}" stands for a decimal number, a leading "+" for a line

@@ -177,8 +177,8 @@ int Client(const std::string& name) {
     TAVRO::CNamedPipeClient client(name.c_str());
     int number = 20;
     for (const std::string& message : pipetest::Messages()) {
-        Check(client.WriteMessage(message.data(), static_cast<unsigned long>(message.size())) == message.size(),
-              number, "write");
+        Check(client.WriteMessage(message.data(), static_cast<unsigned long>(message.size())) == message.size(), number,
+              "write");
         ++number;
     }
     return g_failed;

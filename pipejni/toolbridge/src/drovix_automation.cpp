@@ -100,8 +100,8 @@ public:
             std::snprintf(fallback, sizeof fallback, "%s raised exception %u without a description", kDrovixProgId,
                           static_cast<unsigned>(m_info.wCode));
         else
-            std::snprintf(fallback, sizeof fallback, "%s raised exception 0x%08lX without a description",
-                          kDrovixProgId, static_cast<unsigned long>(m_info.scode));
+            std::snprintf(fallback, sizeof fallback, "%s raised exception 0x%08lX without a description", kDrovixProgId,
+                          static_cast<unsigned long>(m_info.scode));
         return fallback;
     }
 
@@ -121,7 +121,8 @@ void CDrovixAutomation::Create() {
         mirravon::unique_com<IUnknown> unknown;
         hr = CoCreateInstance(clsid, nullptr, kClassContext, IID_IUnknown, reinterpret_cast<void**>(unknown.put()));
         if (SUCCEEDED(hr)) hr = OleRun(unknown.get());
-        if (SUCCEEDED(hr)) hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(m_dispatch.put()));
+        if (SUCCEEDED(hr))
+            hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(m_dispatch.put()));
     }
     if (FAILED(hr)) {
         m_dispatch.reset();
@@ -153,8 +154,7 @@ HRESULT CDrovixAutomation::Call(const wchar_t* wideName, const char* narrowName,
     return hr;
 }
 
-HRESULT CDrovixAutomation::LoginToProject(const char* a, const char* b, const char* c, std::int32_t n,
-                                          const char* e) {
+HRESULT CDrovixAutomation::LoginToProject(const char* a, const char* b, const char* c, std::int32_t n, const char* e) {
     EnsureCreated();
     Arguments args(5);
     args.text(0, e);

@@ -20,8 +20,7 @@ DWORD g_comEntered = TLS_OUT_OF_INDEXES;
 
 void enterCom() {
     HRESULT hr = CoInitialize(nullptr);
-    if (SUCCEEDED(hr) && g_comEntered != TLS_OUT_OF_INDEXES)
-        TlsSetValue(g_comEntered, reinterpret_cast<LPVOID>(1));
+    if (SUCCEEDED(hr) && g_comEntered != TLS_OUT_OF_INDEXES) TlsSetValue(g_comEntered, reinterpret_cast<LPVOID>(1));
 }
 
 void leaveCom() {

@@ -30,7 +30,9 @@ inline std::string otherArchitectureLocalServerPath() {
     return mirravon_test::toWindowsPath(TOOLBRIDGE_LOCAL_SERVER_OTHER);
 }
 // The stand-in automation server built for the other architecture.
-inline std::string otherArchitectureServerPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER_OTHER); }
+inline std::string otherArchitectureServerPath() {
+    return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER_OTHER);
+}
 // A tool home whose complete "kvxsys.dll" is of the other architecture.
 inline std::string otherArchitectureHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_KVXSYS_OTHER_DIR); }
 // The tool's main program as the machine has it: on a 64-bit Windows one of the
@@ -46,8 +48,7 @@ inline mirravon::RegistryView toolKeyView() {
     return mirravon_test::RunningUnderWow64() ? mirravon::RegistryView::Bits64 : mirravon::RegistryView::Default;
 }
 
-template <typename F>
-F exportOf(HMODULE module, const char* name) {
+template <typename F> F exportOf(HMODULE module, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
@@ -89,14 +90,18 @@ public:
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (classKey() + "\\InprocServer32").c_str());
     }
 
-    void failCreation(bool fail) { exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail); }
+    void failCreation(bool fail) {
+        exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail);
+    }
     void forgetMethod(const wchar_t* method) {
         exportOf<StandInServer_ForgetMethod_t>(m_module, "StandInServer_ForgetMethod")(method);
     }
     void raiseOn(const wchar_t* method, const wchar_t* description) {
         exportOf<StandInServer_RaiseOn_t>(m_module, "StandInServer_RaiseOn")(method, description);
     }
-    long objectsCreated() { return exportOf<StandInServer_ObjectsCreated_t>(m_module, "StandInServer_ObjectsCreated")(); }
+    long objectsCreated() {
+        return exportOf<StandInServer_ObjectsCreated_t>(m_module, "StandInServer_ObjectsCreated")();
+    }
     long objectsAlive() { return exportOf<StandInServer_ObjectsAlive_t>(m_module, "StandInServer_ObjectsAlive")(); }
 
     // Every journal line since the last call (the journal is emptied).
@@ -138,7 +143,9 @@ class LoadedKvxsys {
 public:
     LoadedKvxsys() : m_module(GetModuleHandleA("kvxsys.dll")) {}
     bool loaded() const { return m_module != nullptr; }
-    int findCount() const { return m_module ? exportOf<StandInKvxsys_FindCount_t>(m_module, "StandInKvxsys_FindCount")() : -1; }
+    int findCount() const {
+        return m_module ? exportOf<StandInKvxsys_FindCount_t>(m_module, "StandInKvxsys_FindCount")() : -1;
+    }
     int lastNumber() const {
         return m_module ? exportOf<StandInKvxsys_LastNumber_t>(m_module, "StandInKvxsys_LastNumber")() : -1;
     }

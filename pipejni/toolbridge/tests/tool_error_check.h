@@ -18,8 +18,7 @@ struct ToolFailure {
 };
 
 // Runs `action` and reports the `user_err_t` it threw, if any.
-template <typename F>
-ToolFailure failureOf(F&& action) {
+template <typename F> ToolFailure failureOf(F&& action) {
     ToolFailure failure;
     try {
         action();

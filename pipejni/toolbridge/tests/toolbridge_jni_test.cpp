@@ -307,8 +307,8 @@ TEST_F(DrovixNative, ThreadsStartedAfterTheLoadAreEnteredIntoCom) {
     HRESULT loadingThread = CoInitialize(nullptr);
     EXPECT_EQ(loadingThread, S_FALSE);
     if (SUCCEEDED(loadingThread)) CoUninitialize();
-    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff",
-                                                               "Invoke Logoff()"}));
+    EXPECT_EQ(server.takeJournal(),
+              (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff", "Invoke Logoff()"}));
     vm.deleteRef(shared);
 }
 
@@ -355,9 +355,9 @@ TEST_F(DrovixNative, FailedCreationIsCode3AndIsRetried) {
     server.failCreation(false);
     logoff();
     expectNoFailure();
-    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance refused", "CreateInstance refused",
-                                                               "CreateInstance", "GetIDsOfNames Logoff",
-                                                               "Invoke Logoff()"}));
+    EXPECT_EQ(server.takeJournal(),
+              (std::vector<std::string>{"CreateInstance refused", "CreateInstance refused", "CreateInstance",
+                                        "GetIDsOfNames Logoff", "Invoke Logoff()"}));
 }
 
 TEST_F(DrovixNative, UnknownMethodIsCode4) {

@@ -102,7 +102,9 @@ TEST_F(Automation, ArgumentsArriveInDeclaredOrderWithTheirTypes) {
 
 TEST_F(Automation, AnsiTextIsConvertedThroughTheCodePage) {
     CDrovixAutomation client;
-    const char ansi[] = "Pr\xfc" "fung";
+    const char ansi[] =
+        "Pr\xfc"
+        "fung";
     wchar_t wide[16] = {};
     MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 16);
     client.OpenScript(ansi);

@@ -16,14 +16,13 @@ public:
     // Starts `commandLine`. `program` names the file to run (empty: the command
     // line's first word, searched for as CreateProcessA does), `directory` its
     // current folder (empty: this process's), `flags` its creation flags.
-    explicit ChildProcess(std::string commandLine, const std::string& program = {},
-                          const std::string& directory = {}, DWORD flags = 0) {
+    explicit ChildProcess(std::string commandLine, const std::string& program = {}, const std::string& directory = {},
+                          DWORD flags = 0) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr,
-                              FALSE, flags, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
-                              &info)) {
+        if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                              flags, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
             m_startError = ::GetLastError();
             return;
         }

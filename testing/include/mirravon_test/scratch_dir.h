@@ -54,10 +54,8 @@ public:
                 if (name == L"." || name == L"..") continue;
                 const std::wstring full = dir + L"\\" + name;
                 ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    removeTree(full);
-                else
-                    ::DeleteFileW(full.c_str());
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(full);
+                else ::DeleteFileW(full.c_str());
             } while (::FindNextFileW(find.get(), &found));
         }
         find.reset();

@@ -40,8 +40,8 @@ public:
     void create(Caller where = {}) const {
         const CallerTrace trace(where);
         mirravon::unique_hkey key;
-        ASSERT_EQ(::RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_view, nullptr,
-                                    key.put(), nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_view, nullptr, key.put(),
+                                    nullptr),
                   ERROR_SUCCESS);
     }
 
@@ -53,8 +53,8 @@ public:
     void setRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes, Caller where = {}) const {
         const CallerTrace trace(where);
         mirravon::unique_hkey key;
-        ASSERT_EQ(::RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_view, nullptr,
-                                    key.put(), nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_view, nullptr, key.put(),
+                                    nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
     }

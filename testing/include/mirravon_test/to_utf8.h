@@ -12,8 +12,7 @@
 namespace mirravon_test {
 namespace detail {
 
-template <typename Unit>
-std::string utf16ToUtf8(const Unit* units, std::size_t count) {
+template <typename Unit> std::string utf16ToUtf8(const Unit* units, std::size_t count) {
     std::string out;
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t c = static_cast<std::uint16_t>(units[i]);

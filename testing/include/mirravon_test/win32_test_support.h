@@ -23,25 +23,22 @@ inline bool RunningUnderWow64() {
 }
 
 // Skips a case that needs 64-bit Windows when the pass is the 32-bit one.
-#define MIRRAVON_SKIP_UNLESS_WOW64()                     \
-    if (!::mirravon_test::RunningUnderWow64())           \
-    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+#define MIRRAVON_SKIP_UNLESS_WOW64() \
+    if (!::mirravon_test::RunningUnderWow64()) GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
 // True where programs of both architectures run: a 64-bit process, or a 32-bit
 // one under WOW64. The cases that need a program of the other architecture.
 inline bool RunningOn64BitWindows() { return sizeof(void*) == 8 || RunningUnderWow64(); }
 
-#define MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS()             \
-    if (!::mirravon_test::RunningOn64BitWindows())       \
-    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+#define MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS() \
+    if (!::mirravon_test::RunningOn64BitWindows()) GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
 // True where this process has a second registry view: on a 64-bit Windows.
 inline bool HasOtherRegistryView() { return RunningOn64BitWindows(); }
 
 // Skips a case that needs the other registry view where there is none.
-#define MIRRAVON_SKIP_UNLESS_OTHER_VIEW()                \
-    if (!::mirravon_test::HasOtherRegistryView())        \
-    GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
+#define MIRRAVON_SKIP_UNLESS_OTHER_VIEW() \
+    if (!::mirravon_test::HasOtherRegistryView()) GTEST_SKIP() << "needs a 64-bit Windows: runs in the 64-bit pass"
 
 // Seconds on the performance counter, for benchmarks.
 inline double Now() {

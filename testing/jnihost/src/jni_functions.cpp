@@ -82,8 +82,8 @@ struct Ctx {
     void raise(const char* cls, const std::string& message) { vm->throwNewRaw(ts, cls, message); }
 };
 
-#define ENTER(allow, fail_value)            \
-    Ctx c(env, __func__ + 0, (allow));      \
+#define ENTER(allow, fail_value)       \
+    Ctx c(env, __func__ + 0, (allow)); \
     if (!c.ok) return fail_value
 
 // Each function of the table by its position, and its JNI name: the entries
@@ -337,10 +337,10 @@ jobjectRefType JNICALL GetObjectRefType(JNIEnv* env, jobject ref) {
     Ref* r = reinterpret_cast<Ref*>(ref);
     if (ref == nullptr || c.vm->refSet.count(r) == 0 || !r->alive) return JNIInvalidRefType;
     switch (r->kind) {
-        case RefKind::Local: return r->thread == c.ts ? JNILocalRefType : JNIInvalidRefType;
-        case RefKind::Global: return JNIGlobalRefType;
-        case RefKind::WeakGlobal: return JNIWeakGlobalRefType;
-        default: return JNIInvalidRefType;
+    case RefKind::Local: return r->thread == c.ts ? JNILocalRefType : JNIInvalidRefType;
+    case RefKind::Global: return JNIGlobalRefType;
+    case RefKind::WeakGlobal: return JNIWeakGlobalRefType;
+    default: return JNIInvalidRefType;
     }
 }
 
@@ -423,15 +423,15 @@ struct Args {
         jvalue v{};
         if (array != nullptr) return array[index];
         switch (letter) {
-            case 'Z': v.z = static_cast<jboolean>(va_arg(*list, int)); break;
-            case 'B': v.b = static_cast<jbyte>(va_arg(*list, int)); break;
-            case 'C': v.c = static_cast<jchar>(va_arg(*list, int)); break;
-            case 'S': v.s = static_cast<jshort>(va_arg(*list, int)); break;
-            case 'I': v.i = va_arg(*list, jint); break;
-            case 'J': v.j = va_arg(*list, jlong); break;
-            case 'F': v.f = static_cast<jfloat>(va_arg(*list, double)); break;
-            case 'D': v.d = va_arg(*list, double); break;
-            default: v.l = va_arg(*list, jobject); break;
+        case 'Z': v.z = static_cast<jboolean>(va_arg(*list, int)); break;
+        case 'B': v.b = static_cast<jbyte>(va_arg(*list, int)); break;
+        case 'C': v.c = static_cast<jchar>(va_arg(*list, int)); break;
+        case 'S': v.s = static_cast<jshort>(va_arg(*list, int)); break;
+        case 'I': v.i = va_arg(*list, jint); break;
+        case 'J': v.j = va_arg(*list, jlong); break;
+        case 'F': v.f = static_cast<jfloat>(va_arg(*list, double)); break;
+        case 'D': v.d = va_arg(*list, double); break;
+        default: v.l = va_arg(*list, jobject); break;
         }
         return v;
     }
@@ -475,8 +475,7 @@ jobject newObjectWith(Ctx& c, jclass clazz, jmethodID id, Args a) {
     MethodInfo* m = nullptr;
     if (cls == nullptr || !validMethod(c, id, m)) return nullptr;
     if (m->name != "<init>" || m->owner != cls) {
-        c.fail("method id " + m->owner->name + "." + m->name + m->descriptor + " is not a constructor of " +
-               cls->name);
+        c.fail("method id " + m->owner->name + "." + m->name + m->descriptor + " is not a constructor of " + cls->name);
         return nullptr;
     }
     std::vector<std::pair<char, jvalue>> args;
@@ -523,8 +522,7 @@ struct VaEnd {
     ~VaEnd() { va_end(ap); }
 };
 
-template <typename R>
-R invoke(Ctx& c, CallKind kind, jobject target, jclass clazz, jmethodID id, Args a, char want) {
+template <typename R> R invoke(Ctx& c, CallKind kind, jobject target, jclass clazz, jmethodID id, Args a, char want) {
     MethodInfo* m = nullptr;
     if (!validMethod(c, id, m)) return R();
     std::vector<std::string> params;
@@ -586,17 +584,14 @@ inline std::pair<jobject, jclass> receiverOf(jobject self, jclass cls) { return 
 // The three entries (..., V, A) of one Call<Kind><Type>Method family, for the
 // table function at index I. `Receiver` is what comes before the method id:
 // the object (virtual), the object and its class (nonvirtual), the class (static).
-template <typename R, char letter, CallKind kind, typename... Receiver>
-struct CallEntries {
-    template <FunctionIndex I>
-    static R JNICALL dots(JNIEnv* env, Receiver... receiver, jmethodID id, ...) {
+template <typename R, char letter, CallKind kind, typename... Receiver> struct CallEntries {
+    template <FunctionIndex I> static R JNICALL dots(JNIEnv* env, Receiver... receiver, jmethodID id, ...) {
         va_list ap;
         va_start(ap, id);
         VaEnd end{ap};
         return list<I>(env, receiver..., id, ap);
     }
-    template <FunctionIndex I>
-    static R JNICALL list(JNIEnv* env, Receiver... receiver, jmethodID id, va_list ap) {
+    template <FunctionIndex I> static R JNICALL list(JNIEnv* env, Receiver... receiver, jmethodID id, va_list ap) {
         va_list copy;
         va_copy(copy, ap);
         VaEnd endCopy{copy};
@@ -672,18 +667,14 @@ jvalue* fieldSlot(Ctx& c, jobject target, jfieldID id, char want, bool isStatic)
     return &o->fields[f];
 }
 
-template <typename T>
-T getFieldT(Ctx& c, jobject target, jfieldID id, bool isStatic) {
+template <typename T> T getFieldT(Ctx& c, jobject target, jfieldID id, bool isStatic) {
     jvalue* slot = fieldSlot(c, target, id, letterOf<T>(), isStatic);
     if (slot == nullptr) return T();
-    if constexpr (std::is_same_v<T, jobject>)
-        return c.local(reinterpret_cast<Object*>(slot->l));
-    else
-        return member<T>(*slot);
+    if constexpr (std::is_same_v<T, jobject>) return c.local(reinterpret_cast<Object*>(slot->l));
+    else return member<T>(*slot);
 }
 
-template <typename T>
-void setFieldT(Ctx& c, jobject target, jfieldID id, T value, bool isStatic) {
+template <typename T> void setFieldT(Ctx& c, jobject target, jfieldID id, T value, bool isStatic) {
     jvalue* slot = fieldSlot(c, target, id, letterOf<T>(), isStatic);
     if (slot == nullptr) return;
     if constexpr (std::is_same_v<T, jobject>) {
@@ -702,16 +693,13 @@ void setFieldT(Ctx& c, jobject target, jfieldID id, T value, bool isStatic) {
 
 // Get<Type>Field and Set<Type>Field (`Target` jobject), or their static forms
 // (`Target` jclass), for the table functions at indexes G and S.
-template <typename T, bool isStatic, typename Target>
-struct FieldEntries {
-    template <FunctionIndex G>
-    static T JNICALL get(JNIEnv* env, Target target, jfieldID id) {
+template <typename T, bool isStatic, typename Target> struct FieldEntries {
+    template <FunctionIndex G> static T JNICALL get(JNIEnv* env, Target target, jfieldID id) {
         Ctx c(env, kFunctionNames[G], kPlain);
         if (!c.ok) return T();
         return getFieldT<T>(c, target, id, isStatic);
     }
-    template <FunctionIndex S>
-    static void JNICALL set(JNIEnv* env, Target target, jfieldID id, T value) {
+    template <FunctionIndex S> static void JNICALL set(JNIEnv* env, Target target, jfieldID id, T value) {
         Ctx c(env, kFunctionNames[S], kPlain);
         if (!c.ok) return;
         setFieldT<T>(c, target, id, value, isStatic);
@@ -868,8 +856,8 @@ void JNICALL GetStringUTFRegion(JNIEnv* env, jstring str, jsize start, jsize len
         c.fail("null buffer");
         return;
     }
-    const std::string utf =
-        toModifiedUtf8(std::u16string_view(s->chars).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(len)));
+    const std::string utf = toModifiedUtf8(
+        std::u16string_view(s->chars).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(len)));
     std::memcpy(buf, utf.c_str(), utf.size() + 1);
 }
 
@@ -960,8 +948,7 @@ void JNICALL SetObjectArrayElement(JNIEnv* env, jobjectArray arr, jsize index, j
     a->elements[static_cast<std::size_t>(index)] = v;
 }
 
-template <typename T>
-jarray newPrimitiveArray(Ctx& c, jsize len) {
+template <typename T> jarray newPrimitiveArray(Ctx& c, jsize len) {
     if (len < 0) {
         c.raise("java/lang/NegativeArraySizeException", std::to_string(len));
         return nullptr;
@@ -971,8 +958,7 @@ jarray newPrimitiveArray(Ctx& c, jsize len) {
     return static_cast<jarray>(c.local(a));
 }
 
-template <typename T>
-T* getElements(Ctx& c, jarray arr, jboolean* isCopy) {
+template <typename T> T* getElements(Ctx& c, jarray arr, jboolean* isCopy) {
     Object* a = needArray(c, arr, letterOf<T>());
     if (a == nullptr) return nullptr;
     std::vector<unsigned char> bytes(a->primitive);
@@ -997,8 +983,7 @@ void releaseCopy(Ctx& c, jarray arr, void* elems, jint mode, int kind, char lett
     if (mode != JNI_COMMIT) c.vm->buffers.erase(elems);
 }
 
-template <typename T>
-void arrayRegion(Ctx& c, jarray arr, jsize start, jsize len, T* buf, bool store) {
+template <typename T> void arrayRegion(Ctx& c, jarray arr, jsize start, jsize len, T* buf, bool store) {
     Object* a = needArray(c, arr, letterOf<T>());
     if (a == nullptr) return;
     const std::size_t count = a->primitive.size() / sizeof(T);
@@ -1012,32 +997,30 @@ void arrayRegion(Ctx& c, jarray arr, jsize start, jsize len, T* buf, bool store)
     }
     if (len == 0) return;
     unsigned char* at = a->primitive.data() + static_cast<std::size_t>(start) * sizeof(T);
-    if (store)
-        std::memcpy(at, buf, static_cast<std::size_t>(len) * sizeof(T));
-    else
-        std::memcpy(buf, at, static_cast<std::size_t>(len) * sizeof(T));
+    if (store) std::memcpy(at, buf, static_cast<std::size_t>(len) * sizeof(T));
+    else std::memcpy(buf, at, static_cast<std::size_t>(len) * sizeof(T));
 }
 
-#define ARRAY_FAMILY(Type, T, ArrayT)                                                                   \
-    ArrayT JNICALL New##Type##Array(JNIEnv* env, jsize len) {                                           \
-        ENTER(kPlain, nullptr);                                                                         \
-        return static_cast<ArrayT>(newPrimitiveArray<T>(c, len));                                       \
-    }                                                                                                   \
-    T* JNICALL Get##Type##ArrayElements(JNIEnv* env, ArrayT arr, jboolean* isCopy) {                    \
-        ENTER(kPlain, nullptr);                                                                         \
-        return getElements<T>(c, arr, isCopy);                                                          \
-    }                                                                                                   \
-    void JNICALL Release##Type##ArrayElements(JNIEnv* env, ArrayT arr, T* elems, jint mode) {           \
-        ENTER(kWithPending, );                                                                          \
-        releaseCopy(c, arr, elems, mode, kArrayElements, letterOf<T>());                                \
-    }                                                                                                   \
-    void JNICALL Get##Type##ArrayRegion(JNIEnv* env, ArrayT arr, jsize start, jsize len, T* buf) {      \
-        ENTER(kPlain, );                                                                                \
-        arrayRegion<T>(c, arr, start, len, buf, false);                                                 \
-    }                                                                                                   \
+#define ARRAY_FAMILY(Type, T, ArrayT)                                                                    \
+    ArrayT JNICALL New##Type##Array(JNIEnv* env, jsize len) {                                            \
+        ENTER(kPlain, nullptr);                                                                          \
+        return static_cast<ArrayT>(newPrimitiveArray<T>(c, len));                                        \
+    }                                                                                                    \
+    T* JNICALL Get##Type##ArrayElements(JNIEnv* env, ArrayT arr, jboolean* isCopy) {                     \
+        ENTER(kPlain, nullptr);                                                                          \
+        return getElements<T>(c, arr, isCopy);                                                           \
+    }                                                                                                    \
+    void JNICALL Release##Type##ArrayElements(JNIEnv* env, ArrayT arr, T* elems, jint mode) {            \
+        ENTER(kWithPending, );                                                                           \
+        releaseCopy(c, arr, elems, mode, kArrayElements, letterOf<T>());                                 \
+    }                                                                                                    \
+    void JNICALL Get##Type##ArrayRegion(JNIEnv* env, ArrayT arr, jsize start, jsize len, T* buf) {       \
+        ENTER(kPlain, );                                                                                 \
+        arrayRegion<T>(c, arr, start, len, buf, false);                                                  \
+    }                                                                                                    \
     void JNICALL Set##Type##ArrayRegion(JNIEnv* env, ArrayT arr, jsize start, jsize len, const T* buf) { \
-        ENTER(kPlain, );                                                                                \
-        arrayRegion<T>(c, arr, start, len, const_cast<T*>(buf), true);                                  \
+        ENTER(kPlain, );                                                                                 \
+        arrayRegion<T>(c, arr, start, len, const_cast<T*>(buf), true);                                   \
     }
 
 ARRAY_FAMILY(Boolean, jboolean, jbooleanArray)
@@ -1149,20 +1132,15 @@ void unimplemented(JNIEnv* env, int index) {
     if (c.vm != nullptr) c.fail("this JNI function is not implemented by the test host");
 }
 
-template <typename F>
-struct Stub;
-template <typename R, typename... A>
-struct Stub<R(JNICALL*)(JNIEnv*, A...)> {
-    template <int I>
-    static R JNICALL fn(JNIEnv* env, A...) {
+template <typename F> struct Stub;
+template <typename R, typename... A> struct Stub<R(JNICALL*)(JNIEnv*, A...)> {
+    template <int I> static R JNICALL fn(JNIEnv* env, A...) {
         unimplemented(env, I);
         if constexpr (!std::is_void_v<R>) return R();
     }
 };
-template <typename R, typename... A>
-struct Stub<R(JNICALL*)(JNIEnv*, A..., ...)> {
-    template <int I>
-    static R JNICALL fn(JNIEnv* env, A..., ...) {
+template <typename R, typename... A> struct Stub<R(JNICALL*)(JNIEnv*, A..., ...)> {
+    template <int I> static R JNICALL fn(JNIEnv* env, A..., ...) {
         unimplemented(env, I);
         if constexpr (!std::is_void_v<R>) return R();
     }
@@ -1181,6 +1159,8 @@ void fillFunctionTable(Vm& vm) {
 #undef X
 #pragma GCC diagnostic pop
 
+    // The table is laid out by hand, several entries a line.
+    // clang-format off
 #define SET(name) t.name = name;
     SET(GetVersion) SET(FindClass) SET(GetSuperclass) SET(IsAssignableFrom) SET(Throw) SET(ThrowNew)
     SET(ExceptionOccurred) SET(ExceptionDescribe) SET(ExceptionClear) SET(FatalError) SET(PushLocalFrame)
@@ -1228,8 +1208,9 @@ void fillFunctionTable(Vm& vm) {
     SET_ARRAYS(Boolean) SET_ARRAYS(Byte) SET_ARRAYS(Char) SET_ARRAYS(Short) SET_ARRAYS(Int) SET_ARRAYS(Long)
     SET_ARRAYS(Float) SET_ARRAYS(Double)
 #undef SET
+        // clang-format on
 
-    vm.invoke.DestroyJavaVM = DestroyJavaVM;
+        vm.invoke.DestroyJavaVM = DestroyJavaVM;
     vm.invoke.AttachCurrentThread = AttachCurrentThread;
     vm.invoke.DetachCurrentThread = DetachCurrentThread;
     vm.invoke.GetEnv = GetEnv;

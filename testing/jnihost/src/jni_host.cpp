@@ -17,9 +17,7 @@ namespace jnihost {
 std::u16string fromUtf8(std::string_view text) {
     std::u16string out;
     std::size_t i = 0;
-    auto cont = [&](std::size_t k) {
-        return k < text.size() && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
-    };
+    auto cont = [&](std::size_t k) { return k < text.size() && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80; };
     while (i < text.size()) {
         const unsigned char b = static_cast<unsigned char>(text[i]);
         std::uint32_t c = 0xFFFD;
@@ -119,10 +117,13 @@ bool parseMethodDescriptor(const std::string& d, std::vector<std::string>& param
 
 std::size_t elementSize(char letter) {
     switch (letter) {
-        case 'Z': case 'B': return 1;
-        case 'C': case 'S': return 2;
-        case 'I': case 'F': return 4;
-        default: return 8;  // J, D
+    case 'Z':
+    case 'B': return 1;
+    case 'C':
+    case 'S': return 2;
+    case 'I':
+    case 'F': return 4;
+    default: return 8;  // J, D
     }
 }
 
@@ -261,9 +262,7 @@ Ref* Vm::makeRef(RefKind kind, Object* obj, ThreadState* ts) {
     return raw;
 }
 
-jobject Vm::local(ThreadState* ts, Object* obj) {
-    return reinterpret_cast<jobject>(makeRef(RefKind::Local, obj, ts));
-}
+jobject Vm::local(ThreadState* ts, Object* obj) { return reinterpret_cast<jobject>(makeRef(RefKind::Local, obj, ts)); }
 
 bool Vm::resolve(ThreadState* ts, jobject ref, const char* where, Object*& out) {
     out = nullptr;
@@ -306,8 +305,6 @@ void Vm::throwNewRaw(ThreadState* ts, const std::string& className, const std::s
     ex->ctorArgs.push_back({'L', v});
     ts->pending = ex;
 }
-
-
 
 // ---------------------------------------------------------------- JniHost
 
@@ -522,8 +519,7 @@ static Value toValue(TestSide& t, char type, jvalue v) {
     return Value::Of(type, v);
 }
 
-static bool fromValue(TestSide& t, const Value& value, const std::string& descriptor, jvalue& out,
-                      const char* what) {
+static bool fromValue(TestSide& t, const Value& value, const std::string& descriptor, jvalue& out, const char* what) {
     if (typeLetter(descriptor) != value.type()) {
         t.vm.violation(std::string("test code, ") + what + ": value of type " + value.type() + " for a field of type " +
                        descriptor);

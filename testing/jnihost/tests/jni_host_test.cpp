@@ -29,8 +29,7 @@ protected:
     }
 
     // Runs `body` and returns the violations it caused, instead of failing the test.
-    template <typename F>
-    std::vector<std::string> violationsOf(F body) {
+    template <typename F> std::vector<std::string> violationsOf(F body) {
         jnihost::ViolationCapture capture(vm);
         body();
         return capture.take();
@@ -134,12 +133,11 @@ TEST_F(JniHostTest, EachKindOfMisuseIsAViolation) {
     vm.clearException();
     EXPECT_TRUE(mentions(violationsOf([&] { vm.call<jlong>(dll, PROBE(wrongFieldType), self); }),
                          "GetLongField: field count of type I used with an accessor of type J"));
-    EXPECT_TRUE(mentions(violationsOf([&] {
-                             vm.call<void>(dll, PROBE(releaseNeverObtained), self, vm.newStringUtf8("s"));
-                         }),
-                         "release of a buffer never obtained"));
-    EXPECT_TRUE(mentions(violationsOf([&] { vm.call<jclass>(dll, PROBE(dottedClass), self); }),
-                         "class name with dots"));
+    EXPECT_TRUE(
+        mentions(violationsOf([&] { vm.call<void>(dll, PROBE(releaseNeverObtained), self, vm.newStringUtf8("s")); }),
+                 "release of a buffer never obtained"));
+    EXPECT_TRUE(
+        mentions(violationsOf([&] { vm.call<jclass>(dll, PROBE(dottedClass), self); }), "class name with dots"));
     EXPECT_EQ(vm.pendingExceptionClass(), jnihost::classes::kNoClassDefFoundError);
     vm.clearException();
     EXPECT_TRUE(violationsOf([&] { vm.call<jboolean>(dll, PROBE(cacheLocal), self); }).empty());
@@ -149,10 +147,10 @@ TEST_F(JniHostTest, EachKindOfMisuseIsAViolation) {
                          "without releasing"));
     EXPECT_TRUE(mentions(violationsOf([&] { vm.call<void>(dll, PROBE(overrun), self, vm.newByteArray("abc")); }),
                          "past the end"));
-    EXPECT_TRUE(mentions(violationsOf([&] { vm.call<void>(dll, PROBE(unimplemented), self); }),
-                         "GetDirectBufferAddress"));
-    EXPECT_TRUE(mentions(violationsOf([&] { vm.call<void>(dll, PROBE(leaveFramePushed), self); }),
-                         "local frame still pushed"));
+    EXPECT_TRUE(
+        mentions(violationsOf([&] { vm.call<void>(dll, PROBE(unimplemented), self); }), "GetDirectBufferAddress"));
+    EXPECT_TRUE(
+        mentions(violationsOf([&] { vm.call<void>(dll, PROBE(leaveFramePushed), self); }), "local frame still pushed"));
     EXPECT_TRUE(mentions(violationsOf([&] { vm.call<void>(dll, PROBE(deleteLocalAsGlobal), self); }),
                          "DeleteGlobalRef: not a global reference"));
     EXPECT_TRUE(mentions(violationsOf([&] { vm.call<void>(dll, PROBE(wrongMethodType), self); }),
@@ -185,6 +183,4 @@ TEST_F(JniHostTest, LocalReferenceOfAnotherThreadIsAViolation) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    return mirravon_test::RunTestsWithPaths(argc, argv, "PROBE_DLL", {&g_probePath});
-}
+int main(int argc, char** argv) { return mirravon_test::RunTestsWithPaths(argc, argv, "PROBE_DLL", {&g_probePath}); }

@@ -31,12 +31,10 @@ void ThrowJavaExceptionForCurrent(JNIEnv* env);
 
 // Runs `work` and turns a native failure into the pending Java exception; the
 // result is then `failed` (which the VM ignores).
-template <typename R, typename Work>
-R CallGuarded(JNIEnv* env, R failed, Work&& work) {
+template <typename R, typename Work> R CallGuarded(JNIEnv* env, R failed, Work&& work) {
     return mirravon::jni::ExportFrame(failed, std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
 }
 
-template <typename Work>
-void CallGuarded(JNIEnv* env, Work&& work) {
+template <typename Work> void CallGuarded(JNIEnv* env, Work&& work) {
     mirravon::jni::ExportFrame(std::forward<Work>(work), [env] { ThrowJavaExceptionForCurrent(env); });
 }

@@ -12,7 +12,8 @@ namespace toolbridge {
 // The environment variable that names the tool's home directory.
 inline constexpr const char kToolHomeVariable[] = "QUORL_KVHOME";
 // Present under HKEY_LOCAL_MACHINE when the tool is installed.
-inline constexpr const char kToolAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvdrovix.exe";
+inline constexpr const char kToolAppPathsKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kvdrovix.exe";
 
 // The variable's value when it is set, non-empty and fits `limit` characters
 // (terminator included); nothing otherwise.

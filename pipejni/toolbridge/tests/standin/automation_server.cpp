@@ -56,12 +56,8 @@ std::string describe(const VARIANTARG& v) {
     case VT_BSTR:
         if (V_BSTR(&v) == nullptr) return "BSTR:null";
         return "BSTR:\"" + mirravon_test::toUtf8({V_BSTR(&v), SysStringLen(V_BSTR(&v))}) + "\"";
-    case VT_I4:
-        std::snprintf(buffer, sizeof buffer, "I4:%ld", static_cast<long>(V_I4(&v)));
-        return buffer;
-    default:
-        std::snprintf(buffer, sizeof buffer, "VT%u:?", static_cast<unsigned>(V_VT(&v)));
-        return buffer;
+    case VT_I4: std::snprintf(buffer, sizeof buffer, "I4:%ld", static_cast<long>(V_I4(&v))); return buffer;
+    default: std::snprintf(buffer, sizeof buffer, "VT%u:?", static_cast<unsigned>(V_VT(&v))); return buffer;
     }
 }
 
@@ -106,8 +102,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                            DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
         std::string line = "GetIDsOfNames";
         for (UINT i = 0; i < count; ++i) line += " " + mirravon_test::toUtf8(names[i]);
         if (!IsEqualIID(riid, IID_NULL)) line += " [riid not IID_NULL]";
@@ -126,16 +121,14 @@ public:
             const Method* found = nullptr;
             for (const Method& m : kMethods)
                 if (!forgotten && lstrcmpW(m.name, names[i]) == 0) found = &m;  // exact case, as the tool's table
-            if (found)
-                ids[i] = found->id;
-            else
-                result = DISP_E_UNKNOWNNAME;
+            if (found) ids[i] = found->id;
+            else result = DISP_E_UNKNOWNNAME;
         }
         return result;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* info, UINT* argError) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT* argError) override {
         const Method* method = methodById(id);
         if (method == nullptr) {
             journal("Invoke unknown id " + std::to_string(id));

@@ -99,16 +99,20 @@ inline constexpr const char kKestrumException[] =
 class Value {
 public:
     Value() noexcept : m_type('V') { m_v.j = 0; }
-    static Value Boolean(bool v) { Value r('Z'); r.m_v.z = v ? JNI_TRUE : JNI_FALSE; return r; }
-    static Value Byte(jbyte v) { Value r('B'); r.m_v.b = v; return r; }
-    static Value Char(jchar v) { Value r('C'); r.m_v.c = v; return r; }
-    static Value Short(jshort v) { Value r('S'); r.m_v.s = v; return r; }
-    static Value Int(jint v) { Value r('I'); r.m_v.i = v; return r; }
-    static Value Long(jlong v) { Value r('J'); r.m_v.j = v; return r; }
-    static Value Float(jfloat v) { Value r('F'); r.m_v.f = v; return r; }
-    static Value Double(jdouble v) { Value r('D'); r.m_v.d = v; return r; }
-    static Value Object(jobject v) { Value r('L'); r.m_v.l = v; return r; }
-    static Value Of(char type, jvalue v) { Value r(type); r.m_v = v; return r; }
+    static Value Boolean(bool v) { return Make('Z', &jvalue::z, jboolean(v ? JNI_TRUE : JNI_FALSE)); }
+    static Value Byte(jbyte v) { return Make('B', &jvalue::b, v); }
+    static Value Char(jchar v) { return Make('C', &jvalue::c, v); }
+    static Value Short(jshort v) { return Make('S', &jvalue::s, v); }
+    static Value Int(jint v) { return Make('I', &jvalue::i, v); }
+    static Value Long(jlong v) { return Make('J', &jvalue::j, v); }
+    static Value Float(jfloat v) { return Make('F', &jvalue::f, v); }
+    static Value Double(jdouble v) { return Make('D', &jvalue::d, v); }
+    static Value Object(jobject v) { return Make('L', &jvalue::l, v); }
+    static Value Of(char type, jvalue v) {
+        Value r(type);
+        r.m_v = v;
+        return r;
+    }
 
     char type() const noexcept { return m_type; }  // 'V' for no value
     const jvalue& raw() const noexcept { return m_v; }
@@ -124,6 +128,11 @@ public:
 
 private:
     explicit Value(char type) noexcept : m_type(type) { m_v.j = 0; }
+    template <typename T> static Value Make(char type, T jvalue::*member, T v) noexcept {
+        Value r(type);
+        r.m_v.*member = v;
+        return r;
+    }
     char m_type;
     jvalue m_v;
 };
@@ -176,8 +185,7 @@ public:
 
     // ---- objects
     jobject newObject(const std::string& className);  // fields zero, no constructor run
-    jobject newObject(const std::string& className, const std::string& ctorDescriptor,
-                      const std::vector<Value>& args);
+    jobject newObject(const std::string& className, const std::string& ctorDescriptor, const std::vector<Value>& args);
     std::string className(jobject obj);  // runtime class; arrays as "[B", "[Ljava/lang/String;"
     bool isInstanceOf(jobject obj, const std::string& className);
     // Field by name, looked up on the object's runtime class and its superclasses.
@@ -206,8 +214,8 @@ public:
     jobject newLocalRef(jobject obj);
     jobject newGlobalRef(jobject obj);
     jweak newWeakGlobalRef(jobject obj);
-    void deleteRef(jobject ref);  // any kind
-    RefKind refKind(jobject ref);  // Invalid also for deleted and dead local references
+    void deleteRef(jobject ref);              // any kind
+    RefKind refKind(jobject ref);             // Invalid also for deleted and dead local references
     bool isSameObject(jobject a, jobject b);  // a cleared weak reference is the same as null
     // Makes every weak global reference to obj's object read as cleared (as after a
     // collection); strong references stay valid.
@@ -219,8 +227,8 @@ public:
     int lastCallLocalRefPeak() const;
 
     // ---- exceptions
-    bool exceptionPending();  // on the calling thread
-    jthrowable pendingException();  // local reference, or null
+    bool exceptionPending();              // on the calling thread
+    jthrowable pendingException();        // local reference, or null
     std::string pendingExceptionClass();  // "" when none
     // The message the pending exception was made with (ThrowNew's text or a
     // (Ljava/lang/String;)V constructor's argument), as UTF-8; "" when none.
@@ -234,8 +242,7 @@ public:
     // How often it called FindClass for this class name.
     int findClassCount(const std::string& className) const;
     // How often it called GetMethodID/GetStaticMethodID for this class, name and descriptor.
-    int methodLookupCount(const std::string& className, const std::string& name,
-                          const std::string& descriptor) const;
+    int methodLookupCount(const std::string& className, const std::string& name, const std::string& descriptor) const;
     void resetJniCallCounts();
     std::vector<std::string> violations() const;  // every one so far, in order
 
@@ -252,8 +259,7 @@ public:
     // (__stdcall), JNIEnv* first, then `args` (the receiver, then the Java
     // arguments, of exactly the export's parameter types). A missing export is a
     // test failure and gives R{}.
-    template <typename R, typename... A>
-    R call(const class Library& library, const char* exportName, A... args);
+    template <typename R, typename... A> R call(const class Library& library, const char* exportName, A... args);
 
     // Internal state, shared by the JNI functions (defined in the .cpp).
     struct State;
@@ -266,12 +272,10 @@ private:
     jobject leaveNativeFrame(const char* exportName, jobject result);
     jobject argToCallee(jobject ref);
 
-    template <typename T>
-    T passIn(T arg) {
+    template <typename T> T passIn(T arg) {
         if constexpr (std::is_pointer_v<T> && std::is_convertible_v<T, jobject>)
             return static_cast<T>(argToCallee(arg));
-        else
-            return arg;
+        else return arg;
     }
 
     std::unique_ptr<State> m_state;
@@ -292,8 +296,7 @@ public:
     // The export of exactly this name (no decoration added), or null.
     FARPROC find(const char* exportName) const;
     // The export as a typed function pointer, e.g. function<int(__stdcall*)(int)>("f").
-    template <typename F>
-    F function(const char* exportName) const {
+    template <typename F> F function(const char* exportName) const {
         return reinterpret_cast<F>(reinterpret_cast<void*>(find(exportName)));
     }
 
@@ -316,8 +319,7 @@ private:
     JniHost& m_host;
 };
 
-template <typename R, typename... A>
-R JniHost::call(const Library& library, const char* exportName, A... args) {
+template <typename R, typename... A> R JniHost::call(const Library& library, const char* exportName, A... args) {
     using Fn = R(JNICALL*)(JNIEnv*, A...);
     FARPROC address = exportAddress(library, exportName);
     if (address == nullptr) {

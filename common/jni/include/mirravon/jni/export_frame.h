@@ -23,8 +23,7 @@ void ThrowNew(JNIEnv* env, const char* className, const char* message) noexcept;
 // Runs `work`; when it throws, `raise` runs inside the catch block (it may
 // re-raise with `throw;` to tell the failure's kind, and must not throw) to
 // leave the Java exception, and the result is `failed`, which the VM ignores.
-template <typename R, typename Work, typename Raise>
-R ExportFrame(R failed, Work&& work, Raise&& raise) noexcept {
+template <typename R, typename Work, typename Raise> R ExportFrame(R failed, Work&& work, Raise&& raise) noexcept {
     return mirravon::GuardedCall([&]() -> R { return std::forward<Work>(work)(); },
                                  [&]() -> R {
                                      std::forward<Raise>(raise)();
@@ -32,8 +31,7 @@ R ExportFrame(R failed, Work&& work, Raise&& raise) noexcept {
                                  });
 }
 
-template <typename Work, typename Raise>
-void ExportFrame(Work&& work, Raise&& raise) noexcept {
+template <typename Work, typename Raise> void ExportFrame(Work&& work, Raise&& raise) noexcept {
     mirravon::GuardedCall(std::forward<Work>(work), std::forward<Raise>(raise));
 }
 

@@ -13,8 +13,7 @@ namespace mirravon::jni {
 // One local reference, deleted when the holder dies; release() hands it on (to
 // return it to Java) instead. For loops that would otherwise fill the call's
 // local reference table.
-template <typename T>
-class LocalRef {
+template <typename T> class LocalRef {
 public:
     LocalRef() noexcept = default;
     LocalRef(JNIEnv* env, T ref) noexcept : m_env(env), m_ref(ref) {}
