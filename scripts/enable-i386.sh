@@ -11,6 +11,7 @@
 # 64 KiB probes, so that every Wine process start takes minutes. Debian 12 has
 # 7.2; bookworm-backports has a current one.
 set -euo pipefail
+. "$(dirname "$0")/apt-install.sh"
 
 entry=/proc/sys/fs/binfmt_misc/qemu-i386
 stamp=/var/cache/mirravon-native/qemu-i386.registered
@@ -30,8 +31,7 @@ if [ "$(qemu_major)" = "" ] || [ "$(qemu_major)" -lt 8 ]; then
     printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
       > /etc/apt/sources.list.d/bookworm-backports.sources
   fi
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -t bookworm-backports qemu-user-static >/dev/null
+  mirravon_apt_install -t bookworm-backports -- qemu-user-static
 fi
 
 [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc

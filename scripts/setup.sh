@@ -2,6 +2,7 @@
 # Installs what the build and the tests need on a Debian 12 machine, as root.
 # Idempotent and quiet when everything is already there.
 set -euo pipefail
+. "$(dirname "$0")/apt-install.sh"
 
 packages=(
   cmake ninja-build make
@@ -26,9 +27,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" = 0 ] || { echo "setup: missing packages (${missing[*]}); run as root" >&2; exit 1; }
   echo "setup: installing ${missing[*]}"
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  mirravon_apt_install -- "${missing[@]}"
 fi
 
 "$(dirname "$0")/enable-i386.sh"
