@@ -1,5 +1,5 @@
-#include "mirravon/system_text.h"
 #include "mirravon/unique_owner.h"
+#include "mirravon/system_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Version comparison, the reference-file store and agent discovery.
-#include "fake_platform.h"
 #include "stelvo/agent.h"
+#include "fake_platform.h"
 #include "stelvo/property_table.h"
 
 #include <gtest/gtest.h>

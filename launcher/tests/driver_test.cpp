@@ -1,8 +1,8 @@
 // The driver's paths from start to exit code, through the platform interface.
+#include "stelvo/driver.h"
 #include "example_run_log.h"
 #include "fake_platform.h"
 #include "mirravon_test/wine_paths.h"
-#include "stelvo/driver.h"
 #include "stelvo/messages.h"
 #include "stelvo/paths.h"
 

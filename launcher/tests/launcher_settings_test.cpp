@@ -1,7 +1,7 @@
 // The settings file's grammar, the command line's states and the resolution of the run state.
+#include "stelvo/launcher_settings.h"
 #include "fake_platform.h"
 #include "stelvo/launcher_options.h"
-#include "stelvo/launcher_settings.h"
 #include "stelvo/property_table.h"
 #include "stelvo/text_lines.h"
 

@@ -1,7 +1,7 @@
 // Message lookup (the string-table walk, the language, widths), formatting,
 // the transcoder and the boxes' buffers.
-#include "fake_platform.h"
 #include "stelvo/messages.h"
+#include "fake_platform.h"
 #include "stelvo/utf8.h"
 
 #include <gtest/gtest.h>

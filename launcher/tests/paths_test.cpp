@@ -1,7 +1,7 @@
 // Normalisation, folder placeholders, program search and path splits.
+#include "stelvo/paths.h"
 #include "fake_platform.h"
 #include "mirravon_test/caller.h"
-#include "stelvo/paths.h"
 
 #include <gtest/gtest.h>
 

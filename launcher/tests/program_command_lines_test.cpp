@@ -1,6 +1,6 @@
 // Quoting and the installer's and the agent's argument vectors.
-#include "fake_platform.h"
 #include "stelvo/program_command_lines.h"
+#include "fake_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "jnihost/jni_host.h"
+#include "mirravon_test/win32_test_support.h"
+#include "mirravon_test/wine_paths.h"
 #include "tavroos/kestrum.h"
 #include "tavroos/queries.h"
-#include "mirravon_test/wine_paths.h"
-#include "mirravon_test/win32_test_support.h"
 
 namespace {
 

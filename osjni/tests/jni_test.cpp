@@ -3,8 +3,8 @@
 
 #include <atomic>
 #include <map>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "jnihost/jni_host.h"

@@ -2,8 +2,8 @@
 // long field of the Java object, and creating an end into that field.
 #pragma once
 
-#include <jni.h>
 #include <windows.h>
+#include <jni.h>
 
 #include <cstdint>
 

@@ -5,8 +5,8 @@
 //   launcher_benchmark STELVO_EXE STANDIN_EXE [RUNS]
 #include "mirravon_test/child_process.h"
 #include "mirravon_test/scratch_dir.h"
-#include "mirravon_test/wine_paths.h"
 #include "mirravon_test/win32_test_support.h"
+#include "mirravon_test/wine_paths.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -8,8 +8,8 @@
 // Each role runs one fixed sequence, so its debugger output is one fixed list of
 // lines (pipe_channel_test.cpp holds them). Exit code 0 when every check held,
 // else the number of the first failed check.
-#include <malloc.h>
 #include <windows.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
