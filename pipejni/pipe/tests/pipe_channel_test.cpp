@@ -21,6 +21,8 @@
 
 namespace {
 
+using pipe::ConnectPipeClient;
+
 using mirravon_test::CompareLines;
 using mirravon_test::DebuggeeRun;
 using mirravon_test::RunUnderDebugger;
