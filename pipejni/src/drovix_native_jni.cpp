@@ -20,6 +20,21 @@ using toolbridge::CKtxComponent;
 using toolbridge::TheDrovixAutomation;
 using toolbridge::TheKtxSystemLibrary;
 
+namespace tavrodvxjni {
+namespace {
+void openScript(JNIEnv* env, jstring name) {
+    CallGuarded(env, [&] {
+        CJavaString script(env, name);
+        const char* text = script.chars();
+        // A tool window that does not come up does not stop the call: the tool
+        // answers for itself when the script cannot be opened.
+        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
+        TheDrovixAutomation().OpenScript(text);
+    });
+}
+}  // namespace
+}  // namespace tavrodvxjni
+
 extern "C" {
 
 JNIEXPORT jboolean JNICALL
@@ -59,21 +74,6 @@ JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1logoff(JNIEnv* env, jobject) {
     CallGuarded(env, [] { TheDrovixAutomation().Logoff(); });
 }
-
-namespace tavrodvxjni {
-namespace {
-void openScript(JNIEnv* env, jstring name) {
-    CallGuarded(env, [&] {
-        CJavaString script(env, name);
-        const char* text = script.chars();
-        // A tool window that does not come up does not stop the call: the tool
-        // answers for itself when the script cannot be opened.
-        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
-        TheDrovixAutomation().OpenScript(text);
-    });
-}
-}  // namespace
-}  // namespace tavrodvxjni
 
 JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1openScript__Ljava_lang_String_2(

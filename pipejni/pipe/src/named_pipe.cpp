@@ -66,7 +66,8 @@ char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
             DebugLine("ReadMessage: allocating more memory");
             char* grown = static_cast<char*>(std::realloc(buffer.get(), capacity + kReadChunk));
             if (grown == nullptr) FailWithError(ERROR_NOT_ENOUGH_MEMORY);
-            buffer.release();
+            // realloc has taken the old block: the owner moves on to the new one.
+            (void)buffer.release();
             buffer.reset(grown);
             capacity += kReadChunk;
         }
