@@ -1,18 +1,19 @@
 #include "tavroos/jni_adapter.h"
 
 #include <cstdint>
-#include <cstring>
-#include <vector>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kestrum_guard.h"
+#include "mirravon/jni/strings.h"
 
 namespace tavroos {
-
-static_assert(sizeof(jchar) == sizeof(wchar_t), "UTF-16 units on both sides");
 
 using mirravon::jni::CachedClass;
 using mirravon::jni::CachedMethodId;
 using mirravon::jni::LocalRef;
 using mirravon::jni::PendingException;
-using mirravon::jni::StringChars;
 
 namespace {
 
@@ -29,23 +30,14 @@ jboolean CJniAdapter::ToJavaBool(bool value) { return value ? JNI_TRUE : JNI_FAL
 
 jstring CJniAdapter::ToJavaString(const BStr& text) {
     const std::size_t length = text.length();
-    if (length > static_cast<std::size_t>(INT32_MAX)) throw KestrumUnmanagedException{};
-    jstring result = m_env->NewString(reinterpret_cast<const jchar*>(text.c_str()), static_cast<jsize>(length));
-    if (!result) throw PendingException{};
-    return result;
+    if (length > static_cast<std::size_t>(INT32_MAX)) FailCall("ToJavaString", ERROR_ARITHMETIC_OVERFLOW);
+    return mirravon::jni::NewJavaString(m_env, std::wstring_view(text.c_str(), length));
 }
 
 BStr CJniAdapter::ToNativeString(jstring text) {
-    if (!text) throw KestrumUnmanagedException{};
-    const jsize length = m_env->GetStringLength(text);
-    CheckPending();
-    std::vector<wchar_t> copy(static_cast<std::size_t>(length) + 1, L'\0');
-    {
-        const StringChars chars(m_env, text);
-        if (!chars) throw PendingException{};
-        if (length > 0) std::memcpy(copy.data(), chars.get(), static_cast<std::size_t>(length) * sizeof(jchar));
-    }
-    return BStr(copy.data());
+    if (!text) FailCall("ToNativeString", ERROR_INVALID_PARAMETER);
+    const std::optional<std::wstring> units = mirravon::jni::Utf16Text(m_env, text);
+    return BStr(units->c_str(), units->size());
 }
 
 jobjectArray CJniAdapter::NewShareRecordArray(const ShareRecord* records, int count) {
@@ -66,9 +58,9 @@ jobjectArray CJniAdapter::NewFileStatArray(const FStatRecord* records, int count
 template <typename MakeElement>
 jobjectArray CJniAdapter::NewRecordArray(CachedClass& recordClass, CachedMethodId& constructor, int count,
                                          MakeElement makeElement) {
-    const LocalRef<jclass> cls = recordClass.get(m_env);
+    const CachedClass::Ref cls = recordClass.get(m_env);
     if (!cls) throw PendingException{};
-    const jmethodID ctor = constructor.get(m_env, cls.get());
+    const jmethodID ctor = constructor.get(m_env, cls);
     if (!ctor) throw PendingException{};
     const jsize length = count > 0 ? count : 0;
     jobjectArray array = m_env->NewObjectArray(length, cls.get(), nullptr);

@@ -22,6 +22,26 @@ constexpr DWORD kHostnameUnits = 1000;
 thread_local int t_lastShareCount = 0;
 thread_local int t_lastFStatCount = 0;
 
+// MakeKestrumPath with the registry's code of a failed read (ERROR_INVALID_DATA
+// for a value that is no usable text).
+LONG ReadKestrumPath(wchar_t* buffer) noexcept {
+    buffer[0] = L'\0';
+    // Any value type is taken; a value larger than the buffer's 520 bytes is
+    // absent. Kestrum records its home in the view of its own kind, which need
+    // not be this library's.
+    mirravon::RegistryKey key;
+    DWORD bytes = 0;
+    LONG status = key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, mirravon::RegistryView::DefaultThenOther,
+                           {kProductHomeValue});
+    if (status == ERROR_SUCCESS)
+        status = key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer,
+                               kKestrumPathUnits * sizeof(wchar_t), bytes);
+    if (status != ERROR_SUCCESS) return status;
+    const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::SameRoom(kKestrumPathUnits));
+    buffer[length.value_or(0)] = L'\0';
+    return length.has_value() ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
 }  // namespace
 
 CKestrum* CKestrum::m_pKestrum = nullptr;
@@ -41,21 +61,7 @@ CKestrum& CKestrum::GetInstance() noexcept {
 }
 
 bool CKestrum::MakeKestrumPath(wchar_t* buffer) noexcept {
-    if (!buffer) return false;
-    buffer[0] = L'\0';
-    // Any value type is taken; a value larger than the buffer's 520 bytes is
-    // absent. Kestrum records its home in the view of its own kind, which need
-    // not be this library's.
-    mirravon::RegistryKey key;
-    DWORD bytes = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, kToolKey, KEY_QUERY_VALUE, mirravon::RegistryView::DefaultThenOther,
-                 {kProductHomeValue}) != ERROR_SUCCESS ||
-        key.ReadValue(kProductHomeValue, mirravon::RegistryTypes::Any(), buffer, kKestrumPathUnits * sizeof(wchar_t),
-                      bytes) != ERROR_SUCCESS)
-        return false;
-    const auto length = mirravon::StoredTextLength(buffer, bytes, mirravon::SameRoom(kKestrumPathUnits));
-    buffer[length.value_or(0)] = L'\0';
-    return length.has_value();
+    return buffer != nullptr && ReadKestrumPath(buffer) == ERROR_SUCCESS;
 }
 
 bool CKestrum::IsKestrumInstalled() {
@@ -68,7 +74,8 @@ bool CKestrum::IsKestrumInstalled() {
 BStr CKestrum::GetKestrumPath() {
     return Guard([&] {
         wchar_t path[kKestrumPathUnits];
-        if (!MakeKestrumPath(path)) throw KestrumUnmanagedException{};
+        const LONG status = ReadKestrumPath(path);
+        if (status != ERROR_SUCCESS) FailCall("reading ProductHome", static_cast<unsigned long>(status));
         return BStr(path);
     });
 }
@@ -77,7 +84,7 @@ BStr CKestrum::GetHostname() {
     return Guard([&] {
         wchar_t name[kHostnameUnits];
         DWORD size = kHostnameUnits;
-        if (!::GetComputerNameW(name, &size)) throw KestrumUnmanagedException{};
+        if (!::GetComputerNameW(name, &size)) FailLastCall("GetComputerNameW");
         return BStr(name, size);
     });
 }

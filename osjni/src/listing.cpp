@@ -12,14 +12,16 @@ int ForEachEntry(const BStr& path, const std::function<void(int, const WIN32_FIN
     const std::wstring pattern = rules::SearchPattern(path.str());
     WIN32_FIND_DATAW data;
     mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
-    if (!search) throw KestrumUnmanagedException{};
+    if (!search) FailLastCall("FindFirstFileW");
     int met = 0;
     do {
         visit(met, data);
         ++met;
     } while (::FindNextFileW(search.get(), &data));
+    // Read before the search is closed, which may set another.
+    const DWORD end = ::GetLastError();
     search.reset();
-    if (::GetLastError() != ERROR_NO_MORE_FILES) throw KestrumUnmanagedException{};
+    if (end != ERROR_NO_MORE_FILES) FailCall("FindNextFileW", end);
     return met;
 }
 

@@ -2,6 +2,7 @@
 #include <lm.h>
 #include <winnetwk.h>
 
+#include "kestrum_guard.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/shares.h"
 #include "tavroos/text_rules.h"
@@ -91,17 +92,17 @@ BStr UniversalName(const NetApi& api, const BStr& path) {
         BYTE bytes[kUniversalNameBytes];
     } result{};
     DWORD size = sizeof result.bytes;
-    if (api.universalName(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, &result, &size) != NO_ERROR)
-        throw KestrumUnmanagedException{};
+    const DWORD status = api.universalName(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, &result, &size);
+    if (status != NO_ERROR) FailCall("WNetGetUniversalNameW", status);
     const wchar_t* name = result.info.lpUniversalName;
-    if (!name) throw KestrumUnmanagedException{};
+    if (!name) FailCall("WNetGetUniversalNameW", ERROR_INVALID_DATA);
     // The provider places the text inside the buffer; read no further than its end.
     const BYTE* begin = reinterpret_cast<const BYTE*>(name);
     const BYTE* end = result.bytes + sizeof result.bytes;
     if (begin >= result.bytes && begin < end) {
         const std::size_t room = static_cast<std::size_t>(end - begin) / sizeof(wchar_t);
         const std::size_t length = rules::LengthToNul(name, room);
-        if (length == room) throw KestrumUnmanagedException{};
+        if (length == room) FailCall("WNetGetUniversalNameW", ERROR_INSUFFICIENT_BUFFER);
         return BStr(name, length);
     }
     return BStr(name);

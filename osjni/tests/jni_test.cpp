@@ -160,6 +160,19 @@ TEST_F(Tavroos, ListFilesOfMissingDirectoryOrNullIsNullWithException) {
     }
 }
 
+// A JNI call that fails stops the conversion: the VM's error reaches Java, not KestrumException.
+TEST_F(Tavroos, VmThatRunsShortLeavesItsOwnError) {
+    ScratchDir dir(L"tavroos-jni-short");
+    vm.failCall("GetStringChars");
+    EXPECT_EQ(vm.call<jobjectArray>(*dll, WIN_EXPORT("listFiles"), self, Str(dir.path())), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kOutOfMemoryError);
+    vm.clearException();
+    vm.failCall("NewString");
+    EXPECT_EQ(vm.call<jstring>(*dll, OS_EXPORT("getenv"), self, Str(L"PATH")), nullptr);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kOutOfMemoryError);
+    vm.clearException();
+}
+
 TEST_F(Tavroos, LongListingKeepsFewLocalReferences) {
     ScratchDir dir(L"tavroos-jni-long");
     for (int i = 0; i < 300; ++i) dir.file(L"f" + std::to_wstring(i));

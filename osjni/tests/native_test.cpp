@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "mirravon_test/caller.h"
+#include "mirravon_test/debugger_capture.h"
+#include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/scratch_key.h"
 #include "mirravon_test/to_utf8.h"
 #include "mirravon_test/win32_test_support.h"
@@ -163,4 +165,39 @@ TEST(KestrumHostname, IsTheComputerName) {
     EXPECT_FALSE(name.empty());
 }
 
+constexpr const char kFailureLinesMode[] = "--failure-lines";
+
+// Run as a debuggee by the test below: failures of two kinds of call.
+int WriteFailureLines() {
+    mirravon_test::ScratchDir dir(L"tavroos-failure-lines");
+    const ScratchKey key(HKEY_LOCAL_MACHINE, kToolKey);
+    CKestrum& kestrum = CKestrum::GetInstance();
+    int thrown = 0;
+    const auto fails = [&](auto call) {
+        try {
+            call();
+        } catch (const KestrumUnmanagedException&) {
+            ++thrown;
+        }
+    };
+    fails([&] { kestrum.GetFStatCount(BStr((dir / L"missing").c_str())); });
+    fails([&] { kestrum.GetKestrumPath(); });
+    return thrown == 2 ? 0 : 1;
+}
+
+// Java sees only an empty KestrumException; the debugger output says which call failed, and how.
+TEST(KestrumFailures, DebuggerLineNamesTheFailedCallAndItsCode) {
+    const mirravon_test::DebuggeeRun run = mirravon_test::RunSelfUnderDebugger(kFailureLinesMode, 60000);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{"tavroos: FindFirstFileW failed with error 3",
+                                                   "tavroos: reading ProductHome failed with error 2"}));
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == kFailureLinesMode) return WriteFailureLines();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,8 +1,9 @@
 // Java-facing operations of DrovixNative: discovery, the session with the test
 // tool and its scripts. Every failure leaves a pending DrovixIntegrationException;
 // the functions themselves always return. A Java string whose characters the VM
-// cannot give ends the call at once with the VM's own error pending (a null
-// string is no failure: it reaches the tool as a null text).
+// cannot give ends the call at once with the VM's own error pending (chars()
+// throws, before the tool is called; a null string is no failure: it reaches
+// the tool as a null text).
 #include "com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative.h"
 
 #include "jnisupport/java_exception.h"
@@ -12,9 +13,27 @@
 #include "toolbridge/library_lifecycle.h"
 #include "toolbridge/tool_home.h"
 
+using jnisupport::CallGuarded;
+using jnisupport::CJavaString;
+using jnisupport::MakeJavaString;
 using toolbridge::CKtxComponent;
 using toolbridge::TheDrovixAutomation;
 using toolbridge::TheKtxSystemLibrary;
+
+namespace tavrodvxjni {
+namespace {
+void openScript(JNIEnv* env, jstring name) {
+    CallGuarded(env, [&] {
+        CJavaString script(env, name);
+        const char* text = script.chars();
+        // A tool window that does not come up does not stop the call: the tool
+        // answers for itself when the script cannot be opened.
+        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
+        TheDrovixAutomation().OpenScript(text);
+    });
+}
+}  // namespace
+}  // namespace tavrodvxjni
 
 extern "C" {
 
@@ -43,10 +62,10 @@ JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_com
     JNIEnv* env, jobject, jstring a, jstring b, jstring c, jboolean flag, jstring e) {
     CallGuarded(env, [&] {
         CJavaString stringA(env, a), stringB(env, b), stringC(env, c), stringE(env, e);
-        const char *textA = nullptr, *textB = nullptr, *textC = nullptr, *textE = nullptr;
-        if (!stringA.takeChars(textA) || !stringB.takeChars(textB) || !stringC.takeChars(textC) ||
-            !stringE.takeChars(textE))
-            return;
+        const char* textA = stringA.chars();
+        const char* textB = stringB.chars();
+        const char* textC = stringC.chars();
+        const char* textE = stringE.chars();
         TheDrovixAutomation().LoginToProject(textA, textB, textC, flag != JNI_FALSE ? 1 : 0, textE);
     });
 }
@@ -56,30 +75,16 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native
     CallGuarded(env, [] { TheDrovixAutomation().Logoff(); });
 }
 
-namespace {
-void openScript(JNIEnv* env, jstring name) {
-    CallGuarded(env, [&] {
-        CJavaString script(env, name);
-        const char* text = nullptr;
-        if (!script.takeChars(text)) return;
-        // A tool window that does not come up does not stop the call: the tool
-        // answers for itself when the script cannot be opened.
-        CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).ActivateWindow();
-        TheDrovixAutomation().OpenScript(text);
-    });
-}
-}  // namespace
-
 JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1openScript__Ljava_lang_String_2(
     JNIEnv* env, jobject, jstring name) {
-    openScript(env, name);
+    tavrodvxjni::openScript(env, name);
 }
 
 JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_DrovixNative_native_1openScript__Ljava_lang_String_2J(
     JNIEnv* env, jobject, jstring name, jlong) {
-    openScript(env, name);
+    tavrodvxjni::openScript(env, name);
 }
 
 JNIEXPORT void JNICALL
@@ -91,8 +96,8 @@ JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_com
     JNIEnv* env, jobject, jstring a, jstring b) {
     CallGuarded(env, [&] {
         CJavaString script(env, a), arguments(env, b);
-        const char *scriptText = nullptr, *argumentsText = nullptr;
-        if (!script.takeChars(scriptText) || !arguments.takeChars(argumentsText)) return;
+        const char* scriptText = script.chars();
+        const char* argumentsText = arguments.chars();
         CKtxComponent(toolbridge::kDrovixMainComponent, TheKtxSystemLibrary()).WaitForWindow();
         TheDrovixAutomation().ExecuteScriptEx(scriptText, argumentsText);
     });

@@ -3,6 +3,11 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
+using tavrodvxjni::CloseEnd;
+using tavrodvxjni::CreateEnd;
+using tavrodvxjni::HandleField;
+using tavrodvxjni::kClientField;
+
 extern "C" {
 
 JNIEXPORT jlong JNICALL
@@ -20,9 +25,9 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_nat
     unsigned long written = 0;
     HandleField handle(env, self, kClientField);
     if (handle.found()) {
-        written = CallGuarded(env, 0ul, [&] {
-            return WritePipeMessage(handle.get(), reinterpret_cast<const char*>(bytes),
-                                    static_cast<unsigned long>(length));
+        written = jnisupport::CallGuarded(env, 0ul, [&] {
+            return pipe::WritePipeMessage(handle.get(), reinterpret_cast<const char*>(bytes),
+                                          static_cast<unsigned long>(length));
         });
     }
     env->ReleaseByteArrayElements(data, bytes, 0);
@@ -37,7 +42,7 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_nat
 JNIEXPORT void JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipeClient_native_1createNamedPipeClient(
     JNIEnv* env, jobject self, jstring name) {
-    CreateEnd(env, self, name, kClientField, ConnectPipeClient);
+    CreateEnd(env, self, name, kClientField, pipe::ConnectPipeClient);
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
 
+namespace tavrodvxjni {
 namespace {
 
 struct FreeDeleter {
@@ -13,27 +14,33 @@ struct FreeDeleter {
 };
 
 }  // namespace
+}  // namespace tavrodvxjni
+
+using tavrodvxjni::CloseEnd;
+using tavrodvxjni::CreateEnd;
+using tavrodvxjni::HandleField;
+using tavrodvxjni::kServerField;
 
 extern "C" {
 
 JNIEXPORT void JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1createNamedPipe(
     JNIEnv* env, jobject self, jstring name) {
-    CreateEnd(env, self, name, kServerField, CreatePipeServer);
+    CreateEnd(env, self, name, kServerField, pipe::CreatePipeServer);
 }
 
 JNIEXPORT jint JNICALL Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1waitForConnection(
     JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
-    return handle.found() ? WaitForPipeClient(handle.get()) : 0;
+    return handle.found() ? pipe::WaitForPipeClient(handle.get()) : 0;
 }
 
 JNIEXPORT jbyteArray JNICALL
 Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1readMessage(JNIEnv* env, jobject self) {
     HandleField handle(env, self, kServerField);
     if (!handle.found()) return nullptr;
-    return CallGuarded(env, static_cast<jbyteArray>(nullptr), [&]() -> jbyteArray {
+    return jnisupport::CallGuarded(env, static_cast<jbyteArray>(nullptr), [&]() -> jbyteArray {
         unsigned long length = 0;
-        std::unique_ptr<char, FreeDeleter> buffer(ReadPipeMessage(handle.get(), &length));
+        std::unique_ptr<char, tavrodvxjni::FreeDeleter> buffer(pipe::ReadPipeMessage(handle.get(), &length));
         jbyteArray array = env->NewByteArray(static_cast<jsize>(length));
         if (array != nullptr && length != 0)
             env->SetByteArrayRegion(array, 0, static_cast<jsize>(length), reinterpret_cast<const jbyte*>(buffer.get()));

@@ -11,6 +11,8 @@
 #include "jnisupport/java_string.h"
 #include "pipe/named_pipe.h"
 
+namespace tavrodvxjni {
+
 // The handle fields of the Java classes: NamedPipe's and NamedPipeClient's.
 inline constexpr const char kServerField[] = "hPipe";
 inline constexpr const char kClientField[] = "hPipeClientEnd";
@@ -45,7 +47,7 @@ public:
             ::SetLastError(ERROR_INVALID_HANDLE);
             return 0;
         }
-        const int result = ClosePipeHandle(pipe);
+        const int result = pipe::ClosePipeHandle(pipe);
         set(nullptr);
         return result;
     }
@@ -67,10 +69,10 @@ inline jint CloseEnd(JNIEnv* env, jobject self, const char* field) {
 inline void CreateEnd(JNIEnv* env, jobject self, jstring name, const char* field, HANDLE (*open)(const char*)) {
     HandleField handle(env, self, field);
     if (!handle.found()) return;
-    CallGuarded(env, [&] {
-        CJavaString text(env, name);
-        const char* chars = nullptr;
-        if (!text.takeChars(chars)) return;
-        handle.set(open(chars));
+    jnisupport::CallGuarded(env, [&] {
+        jnisupport::CJavaString text(env, name);
+        handle.set(open(text.chars()));
     });
 }
+
+}  // namespace tavrodvxjni

@@ -94,6 +94,13 @@ bool LineMatches(const std::string& pattern, const std::string& line) {
 
 }  // namespace
 
+DebuggeeRun RunSelfUnderDebugger(const std::string& arguments, DWORD timeoutMs) {
+    char self[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return DebuggeeRun{};
+    return RunUnderDebugger({"\"" + std::string(self, length) + "\" " + arguments}, timeoutMs).front();
+}
+
 std::string CompareLines(const std::vector<std::string>& expected, const std::vector<std::string>& actual) {
     std::size_t a = 0;
     for (std::size_t e = 0; e < expected.size(); ++e) {

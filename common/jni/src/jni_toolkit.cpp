@@ -3,27 +3,42 @@
 
 namespace mirravon::jni {
 
-LocalRef<jclass> CachedClass::get(JNIEnv* env) {
-    // A weak reference may be cleared at any moment, so it is pinned in a local one.
-    LocalRef<jclass> cls(env, static_cast<jclass>(env->NewLocalRef(m_weak.load(std::memory_order_acquire))));
-    if (cls) return cls;
-    cls = LocalRef<jclass>(env, env->FindClass(m_name));
-    if (!cls) return cls;
-    const jweak weak = env->NewWeakGlobalRef(cls.get());
-    if (weak == nullptr) return {};
-    m_generation.fetch_add(1, std::memory_order_relaxed);
-    m_weak.store(weak, std::memory_order_release);
-    return cls;
+CachedClass::Ref CachedClass::get(JNIEnv* env) {
+    {
+        // A weak reference may be cleared at any moment, so it is pinned in a local one.
+        const std::lock_guard<std::mutex> lock(m_lock);
+        LocalRef<jclass> cls(env, static_cast<jclass>(env->NewLocalRef(m_weak)));
+        if (cls) return Ref(std::move(cls), m_generation);
+    }
+    LocalRef<jclass> found(env, env->FindClass(m_name));
+    if (!found) return {};
+    const jweak fresh = env->NewWeakGlobalRef(found.get());
+    if (fresh == nullptr) return {};
+    const std::lock_guard<std::mutex> lock(m_lock);
+    // Another thread may have renewed it meanwhile: its reference is kept.
+    LocalRef<jclass> current(env, static_cast<jclass>(env->NewLocalRef(m_weak)));
+    if (current) {
+        env->DeleteWeakGlobalRef(fresh);
+        return Ref(std::move(current), m_generation);
+    }
+    if (m_weak != nullptr) env->DeleteWeakGlobalRef(m_weak);
+    m_weak = fresh;
+    ++m_generation;
+    return Ref(std::move(found), m_generation);
 }
 
-jmethodID CachedMethodId::get(JNIEnv* env, jclass cls) {
-    const unsigned generation = m_owner.m_generation.load(std::memory_order_acquire);
-    jmethodID id = m_id.load(std::memory_order_acquire);
-    if (id != nullptr && m_generation.load(std::memory_order_acquire) == generation) return id;
-    id = env->GetMethodID(cls, m_name, m_descriptor);
+jmethodID CachedMethodId::get(JNIEnv* env, const CachedClass::Ref& cls) {
+    {
+        const std::lock_guard<std::mutex> lock(m_owner.m_lock);
+        if (m_id != nullptr && m_generation == cls.generation()) return m_id;
+    }
+    const jmethodID id = env->GetMethodID(cls.get(), m_name, m_descriptor);
     if (id == nullptr) return nullptr;
-    m_id.store(id, std::memory_order_release);
-    m_generation.store(generation, std::memory_order_release);
+    const std::lock_guard<std::mutex> lock(m_owner.m_lock);
+    if (cls.generation() == m_owner.m_generation) {
+        m_id = id;
+        m_generation = cls.generation();
+    }
     return id;
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace jnisupport {
+
 CJavaClass::CJavaClass(JNIEnv* env, const char* className) : m_env(env) {
     if (env == nullptr || className == nullptr) return;
     m_jclass = env->FindClass(className);
@@ -17,3 +19,5 @@ CJavaClass::CJavaClass(JNIEnv* env, const char* className) : m_env(env) {
 
 CJavaObject::CJavaObject(JNIEnv* env, jobject obj)
     : m_env(env), m_jobject(obj), m_class(env, obj != nullptr && env != nullptr ? env->GetObjectClass(obj) : nullptr) {}
+
+}  // namespace jnisupport

@@ -2,9 +2,13 @@
 
 #include <cstring>
 #include <cwchar>
+#include <string_view>
 
 #include "mirravon/ansi_text.h"
-#include "mirravon/jni/references.h"
+#include "mirravon/jni/export_frame.h"
+#include "mirravon/jni/strings.h"
+
+namespace jnisupport {
 
 CTextBuffer::CTextBuffer(const wchar_t* text, unsigned count) {
     if (text == nullptr) return;
@@ -31,37 +35,20 @@ const wchar_t* CTextBuffer::wide() {
 CJavaString::CJavaString(JNIEnv* env, jstring str) : CJavaObject(env, static_cast<jobject>(str)) {}
 
 CJavaString::CJavaString(JNIEnv* env, const wchar_t* chars, jsize count) : CJavaObject(env, "java/lang/String") {
-    // Without the class the VM's error is pending, and no further JNI call may be made.
-    if (env == nullptr || m_class.javaClass() == nullptr) return;
-    static const jchar kNone[1] = {0};
-    if (chars != nullptr && count > 0) m_jobject = env->NewString(reinterpret_cast<const jchar*>(chars), count);
-    else m_jobject = env->NewString(kNone, 0);
+    if (m_class.javaClass() == nullptr) throw mirravon::jni::PendingException{};
+    const std::size_t units = chars != nullptr && count > 0 ? static_cast<std::size_t>(count) : 0;
+    m_jobject = mirravon::jni::NewJavaString(env, std::wstring_view(chars, units));
 }
 
 const char* CJavaString::chars() {
     if (m_jobject != nullptr && !m_text) {
-        const jstring str = static_cast<jstring>(m_jobject);
-        const jsize len = m_env->GetStringLength(str);
-        // Given back also when the copy below cannot be allocated.
-        const mirravon::jni::StringChars units(m_env, str);
-        if (!units) return nullptr;  // out of memory: the VM's error is pending
-        // The VM's buffer need not be terminated, so an empty string must not be
-        // read "up to the terminator" (what a count of 0 would mean).
-        if (len > 0)
-            m_text.reset(new CTextBuffer(reinterpret_cast<const wchar_t*>(units.get()), static_cast<unsigned>(len)));
-        else m_text.reset(new CTextBuffer(L"", 0));
+        const std::optional<std::string> text = mirravon::jni::AnsiText(m_env, static_cast<jstring>(m_jobject));
+        // A text the system refused is kept as none, so the VM is asked only once.
+        m_text = std::make_unique<CTextBuffer>(text ? text->c_str() : nullptr, 0);
     }
     return m_text ? m_text->narrow() : nullptr;
 }
 
-bool CJavaString::takeChars(const char*& text) {
-    text = chars();
-    return m_jobject == nullptr || m_text != nullptr;
-}
+jstring MakeJavaString(JNIEnv* env, const char* text) { return mirravon::jni::NewJavaStringFromAnsi(env, text); }
 
-jstring MakeJavaString(JNIEnv* env, const char* text) {
-    CTextBuffer buffer(text, 0);
-    const wchar_t* wide = buffer.wide();
-    CJavaString str(env, wide, wide != nullptr ? static_cast<jsize>(std::wcslen(wide)) : 0);
-    return static_cast<jstring>(str.object());
-}
+}  // namespace jnisupport

@@ -14,6 +14,10 @@
 namespace {
 
 using jnihost::classes::kDrovixIntegrationException;
+using jnisupport::CJavaClass;
+using jnisupport::CJavaObject;
+using jnisupport::CJavaString;
+using jnisupport::CTextBuffer;
 std::string g_probePath;
 
 using mirravon_test::SystemTextOf;
@@ -196,7 +200,14 @@ TEST_F(ThrowTest, ClassAndConstructorsAreLookedUpOnceAndRenewedAfterUnloading) {
     EXPECT_EQ(vm.findClassCount(kDrovixIntegrationException), 1);
     EXPECT_EQ(vm.methodLookupCount(kDrovixIntegrationException, "<init>", "(Ljava/lang/String;)V"), 1);
     EXPECT_EQ(vm.methodLookupCount(kDrovixIntegrationException, "<init>", "(I[Ljava/lang/String;)V"), 1);
-    EXPECT_EQ(vm.liveWeakGlobalRefCount(), 1);
+    EXPECT_EQ(vm.findClassCount(jnihost::classes::kString), 1) << "the texts' class comes from the cache too";
+    EXPECT_EQ(vm.liveWeakGlobalRefCount(), 2);
+
+    // A long list of texts holds no reference per text while the exception is made.
+    vm.call<void>(dll, PROBE(throwUserTexts), support(), jint{200});
+    EXPECT_EQ(vm.arrayLength(vm.constructorArgs(vm.pendingException()).at(1).l()), 200);
+    EXPECT_LT(vm.lastCallLocalRefPeak(), 16);
+    vm.clearException();
 
     vm.clearWeakReferences(vm.findClass(kDrovixIntegrationException));  // as if the class were unloaded
     vm.call<jint>(dll, PROBE(throwSystem), support(), jint{5});
@@ -270,16 +281,13 @@ int WriteMissingClassLines() {
 }
 
 TEST(CJavaClassOutput, MissingClassWritesOneLineCutToItsBuffer) {
-    char self[MAX_PATH];
-    ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
-    auto runs = mirravon_test::RunUnderDebugger({"\"" + std::string(self) + "\" " + kLinesMode}, 60000);
-    ASSERT_EQ(runs.size(), 1u);
-    ASSERT_TRUE(runs[0].exited);
-    EXPECT_EQ(runs[0].exitCode, 0u);
+    const mirravon_test::DebuggeeRun run = mirravon_test::RunSelfUnderDebugger(kLinesMode, 60000);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
     const std::string head = "Cannot find class: ";
-    ASSERT_EQ(runs[0].lines.size(), 2u);
-    EXPECT_EQ(runs[0].lines[0], head + "no/such/Class\r\n");
-    EXPECT_EQ(runs[0].lines[1], head + LongClassName().substr(0, 255 - head.size()));
+    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_EQ(run.lines[0], head + "no/such/Class\r\n");
+    EXPECT_EQ(run.lines[1], head + LongClassName().substr(0, 255 - head.size()));
 }
 
 }  // namespace

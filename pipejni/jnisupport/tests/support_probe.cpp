@@ -7,6 +7,11 @@
 #include "jnisupport/java_exception.h"
 #include "jnisupport/java_string.h"
 
+using jnisupport::CallGuarded;
+using jnisupport::CJavaClass;
+using jnisupport::CJavaString;
+using jnisupport::MakeJavaString;
+
 extern "C" {
 
 // Texts arrive as a Java String[]; a null element becomes a null text.
@@ -31,6 +36,15 @@ JNIEXPORT void JNICALL Java_probe_Support_throwUserFromWrapper(JNIEnv* env, jcla
     });
 }
 
+// A long list of texts made natively, so the call's own references are only the library's.
+JNIEXPORT void JNICALL Java_probe_Support_throwUserTexts(JNIEnv* env, jclass, jint count) {
+    CallGuarded(env, [&] {
+        user_err_t error(4, {});
+        for (jint i = 0; i < count; ++i) error.add("text");
+        throw error;
+    });
+}
+
 JNIEXPORT jint JNICALL Java_probe_Support_throwSystem(JNIEnv* env, jclass, jint code) {
     return CallGuarded(env, jint{-1}, [&]() -> jint { throw static_cast<unsigned long>(code); });
 }
@@ -48,9 +62,11 @@ JNIEXPORT void JNICALL Java_probe_Support_throwAfterPending(JNIEnv* env, jclass)
 }
 
 JNIEXPORT jstring JNICALL Java_probe_Support_narrowToJava(JNIEnv* env, jclass, jbyteArray bytes) {
-    const jsize n = env->GetArrayLength(bytes);
-    std::string text(static_cast<std::size_t>(n), '\0');
-    env->GetByteArrayRegion(bytes, 0, n, reinterpret_cast<jbyte*>(&text[0]));
-    return MakeJavaString(env, text.c_str());
+    return CallGuarded(env, static_cast<jstring>(nullptr), [&] {
+        const jsize n = env->GetArrayLength(bytes);
+        std::string text(static_cast<std::size_t>(n), '\0');
+        env->GetByteArrayRegion(bytes, 0, n, reinterpret_cast<jbyte*>(&text[0]));
+        return MakeJavaString(env, text.c_str());
+    });
 }
 }

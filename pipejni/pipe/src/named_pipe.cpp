@@ -2,13 +2,19 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
-#include "failure/debug_output.h"
-#include "failure/native_failure.h"
+#include "mirravon/system_failure.h"
 #include "mirravon/unique_owner.h"
 
+namespace pipe {
 namespace {
+
+using mirravon::DebugLine;
+using mirravon::DecimalText;
+using mirravon::FailWithError;
+using mirravon::FailWithLastError;
 
 constexpr DWORD kBufferSize = 128;
 constexpr DWORD kDefaultTimeoutMs = 30000;
@@ -21,6 +27,12 @@ std::string LogText(const char* data, unsigned long length) {
     return std::string(data, zero ? static_cast<const char*>(zero) - data : length);
 }
 
+// The read buffer, freed on every way out but the one that hands it to the caller.
+struct FreeBuffer {
+    void operator()(char* buffer) const noexcept { std::free(buffer); }
+};
+using ReadBuffer = std::unique_ptr<char, FreeBuffer>;
+
 }  // namespace
 
 HANDLE CreatePipeServer(const char* name) {
@@ -28,11 +40,8 @@ HANDLE CreatePipeServer(const char* name) {
     DebugLine("Creating a named pipe server [" + text + "]");
     HANDLE pipe = ::CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                                      PIPE_UNLIMITED_INSTANCES, kBufferSize, kBufferSize, kDefaultTimeoutMs, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) {
-        const unsigned long e = ::GetLastError();
-        DebugLine("Failed to create named pipe [" + text + "] with error: " + DecimalText(e));
-        ThrowWindowsError(e);
-    }
+    if (pipe == INVALID_HANDLE_VALUE)
+        FailWithLastError([&] { return "Failed to create named pipe [" + text + "] with error: "; });
     DebugLine("Created named pipe server");
     return pipe;
 }
@@ -48,23 +57,22 @@ int WaitForPipeClient(HANDLE pipe) {
 }
 
 char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
-    char* buffer = static_cast<char*>(std::malloc(kReadChunk));
-    if (buffer == nullptr) ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
+    ReadBuffer buffer(static_cast<char*>(std::malloc(kReadChunk)));
+    if (!buffer) FailWithError(ERROR_NOT_ENOUGH_MEMORY);
     unsigned long capacity = kReadChunk;
     unsigned long used = 0;
     for (;;) {
         if (capacity - used < kReadChunk) {
             DebugLine("ReadMessage: allocating more memory");
-            char* grown = static_cast<char*>(std::realloc(buffer, capacity + kReadChunk));
-            if (grown == nullptr) {
-                std::free(buffer);
-                ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
-            }
-            buffer = grown;
+            char* grown = static_cast<char*>(std::realloc(buffer.get(), capacity + kReadChunk));
+            if (grown == nullptr) FailWithError(ERROR_NOT_ENOUGH_MEMORY);
+            // realloc has taken the old block: the owner moves on to the new one.
+            (void)buffer.release();
+            buffer.reset(grown);
             capacity += kReadChunk;
         }
         DWORD read = 0;
-        if (::ReadFile(pipe, buffer + used, kReadChunk, &read, nullptr)) {
+        if (::ReadFile(pipe, buffer.get() + used, kReadChunk, &read, nullptr)) {
             used += read;
             break;
         }
@@ -78,13 +86,11 @@ char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
             DebugLine("ReadMessage: Pipe client has closed its end");
             break;
         }
-        DebugLine("ReadMessage: Error reading data with error: " + DecimalText(e));
-        std::free(buffer);  // the caller never sees it
-        ThrowWindowsError(e);
+        FailWithError(e, "ReadMessage: Error reading data with error: ");
     }
     if (length != nullptr) *length = used;
-    DebugLine("ReadMessage: read " + DecimalText(used) + " bytes [" + LogText(buffer, used) + "]");
-    return buffer;
+    DebugLine("ReadMessage: read " + DecimalText(used) + " bytes [" + LogText(buffer.get(), used) + "]");
+    return buffer.release();
 }
 
 int ClosePipeHandle(HANDLE pipe) { return ::CloseHandle(pipe); }
@@ -111,8 +117,7 @@ HANDLE ConnectPipeClient(const char* name) {
             break;
         }
     }
-    DebugLine("Failed to connect to a listening pipe server with error " + DecimalText(e));
-    ThrowWindowsError(e);
+    FailWithError(e, "Failed to connect to a listening pipe server with error ");
 }
 
 unsigned long WritePipeMessage(HANDLE pipe, const char* data, unsigned long length) {
@@ -123,12 +128,11 @@ unsigned long WritePipeMessage(HANDLE pipe, const char* data, unsigned long leng
         ::Sleep(50);
     }
     DWORD written = 0;
-    if (!::WriteFile(pipe, data, length, &written, nullptr)) {
-        const unsigned long e = ::GetLastError();
-        DebugLine("WriteMessage: failed to write with error " + DecimalText(e));
-        ThrowWindowsError(e);
-    }
+    if (!::WriteFile(pipe, data, length, &written, nullptr))
+        FailWithLastError("WriteMessage: failed to write with error ");
     ::FlushFileBuffers(pipe);
     DebugLine("bytes written: " + DecimalText(written));
     return written;
 }
+
+}  // namespace pipe

@@ -1,6 +1,6 @@
 #include "pipe/tavro_named_pipe.h"
 
-#include "failure/native_failure.h"
+#include "mirravon/system_failure.h"
 #include "pipe/named_pipe.h"
 
 namespace TAVRO {
@@ -11,7 +11,7 @@ HANDLE Duplicate(HANDLE pipe) {
     if (pipe == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
     HANDLE copy = INVALID_HANDLE_VALUE;
     if (!::DuplicateHandle(::GetCurrentProcess(), pipe, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        ThrowWindowsError(::GetLastError());
+        mirravon::FailWithLastError();
     return copy;
 }
 
@@ -22,7 +22,7 @@ int CloseOnce(HANDLE& pipe) {
         ::SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    const int result = ClosePipeHandle(pipe);
+    const int result = pipe::ClosePipeHandle(pipe);
     pipe = INVALID_HANDLE_VALUE;
     return result;
 }
@@ -37,7 +37,7 @@ template <typename End> void AssignDuplicate(End& self, HANDLE& mine, HANDLE the
 
 }  // namespace
 
-CNamedPipe::CNamedPipe(const char* name) : m_hPipe(CreatePipeServer(name)) {}
+CNamedPipe::CNamedPipe(const char* name) : m_hPipe(pipe::CreatePipeServer(name)) {}
 CNamedPipe::CNamedPipe(const CNamedPipe& other) : m_hPipe(Duplicate(other.m_hPipe)) {}
 CNamedPipe& CNamedPipe::operator=(const CNamedPipe& other) {
     if (this != &other) AssignDuplicate(*this, m_hPipe, other.m_hPipe);
@@ -45,11 +45,11 @@ CNamedPipe& CNamedPipe::operator=(const CNamedPipe& other) {
 }
 CNamedPipe::~CNamedPipe() { Close(); }
 void* CNamedPipe::GetHandle() { return m_hPipe; }
-int CNamedPipe::WaitForConnection() { return WaitForPipeClient(m_hPipe); }
-char* CNamedPipe::ReadMessage(unsigned long& length) { return ReadPipeMessage(m_hPipe, &length); }
+int CNamedPipe::WaitForConnection() { return pipe::WaitForPipeClient(m_hPipe); }
+char* CNamedPipe::ReadMessage(unsigned long& length) { return pipe::ReadPipeMessage(m_hPipe, &length); }
 int CNamedPipe::Close() { return CloseOnce(m_hPipe); }
 
-CNamedPipeClient::CNamedPipeClient(const char* name) : m_hPipe(ConnectPipeClient(name)) {}
+CNamedPipeClient::CNamedPipeClient(const char* name) : m_hPipe(pipe::ConnectPipeClient(name)) {}
 CNamedPipeClient::CNamedPipeClient(const CNamedPipeClient& other) : m_hPipe(Duplicate(other.m_hPipe)) {}
 CNamedPipeClient& CNamedPipeClient::operator=(const CNamedPipeClient& other) {
     if (this != &other) AssignDuplicate(*this, m_hPipe, other.m_hPipe);
@@ -58,7 +58,7 @@ CNamedPipeClient& CNamedPipeClient::operator=(const CNamedPipeClient& other) {
 CNamedPipeClient::~CNamedPipeClient() { Close(); }
 void* CNamedPipeClient::GetHandle() { return m_hPipe; }
 unsigned long CNamedPipeClient::WriteMessage(const char* data, unsigned long length) {
-    return WritePipeMessage(m_hPipe, data, length);
+    return pipe::WritePipeMessage(m_hPipe, data, length);
 }
 int CNamedPipeClient::Close() {
     if (m_hPipe != INVALID_HANDLE_VALUE) {

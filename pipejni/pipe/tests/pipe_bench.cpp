@@ -22,6 +22,12 @@
 
 namespace {
 
+using pipe::ConnectPipeClient;
+using pipe::CreatePipeServer;
+using pipe::ReadPipeMessage;
+using pipe::WaitForPipeClient;
+using pipe::WritePipeMessage;
+
 struct Variant {
     const char* name;
     HANDLE (*createServer)(const char*);

@@ -21,6 +21,8 @@
 
 namespace {
 
+using pipe::ConnectPipeClient;
+
 using mirravon_test::CompareLines;
 using mirravon_test::DebuggeeRun;
 using mirravon_test::RunUnderDebugger;
@@ -125,6 +127,15 @@ TEST(PipeChannel, CopiesHoldTheirOwnHandleAndCloseOnce) {
     ::SetLastError(0);
     EXPECT_EQ(server.Close(), 0) << "a second close closes nothing";
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    // A copy of a closed end holds no handle: the empty value names this process to DuplicateHandle.
+    TAVRO::CNamedPipe closedCopy(server);
+    EXPECT_EQ(closedCopy.GetHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(closedCopy.Close(), 0);
+    EXPECT_NE(clientCopy.Close(), 0);
+    TAVRO::CNamedPipeClient assigned(client);
+    assigned = clientCopy;
+    EXPECT_EQ(assigned.GetHandle(), INVALID_HANDLE_VALUE);
 }
 
 // A C++ exception cannot leave a DLL whose runtime is linked statically, so the

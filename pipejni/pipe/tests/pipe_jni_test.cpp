@@ -194,6 +194,19 @@ TEST_F(PipeBindings, SubclassesFindTheFieldOnTheirSuperclass) {
     EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), pipe), 0);
 }
 
+// A VM that cannot hand over the array's bytes: no count, no write, its own error.
+TEST_F(PipeBindings, WriteWithoutTheArraysBytesIsZeroWithTheVmsError) {
+    const std::string name = Name("no-bytes");
+    jobject server = Server(name);
+    jobject client = Client(name);
+    vm.failCall("GetByteArrayElements");
+    EXPECT_EQ(vm.call<jlong>(dll, CLIENT(native_1writeMessage), client, vm.newByteArray("abc")), 0);
+    EXPECT_EQ(vm.pendingExceptionClass(), cls::kOutOfMemoryError);
+    vm.clearException();
+    EXPECT_NE(vm.call<jint>(dll, CLIENT(native_1close), client), 0);
+    EXPECT_NE(vm.call<jint>(dll, PIPE(native_1close), server), 0);
+}
+
 TEST_F(PipeBindings, WriteToANonPipeReleasesTheArrayAndThrows) {
     jobject client = vm.newObject(cls::kNamedPipeClient);
     vm.setField(client, "hPipeClientEnd", Value::Long(0x7ffffff0));

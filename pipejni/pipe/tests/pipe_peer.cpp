@@ -23,6 +23,13 @@
 
 namespace {
 
+using pipe::ClosePipeHandle;
+using pipe::ConnectPipeClient;
+using pipe::CreatePipeServer;
+using pipe::ReadPipeMessage;
+using pipe::WaitForPipeClient;
+using pipe::WritePipeMessage;
+
 int g_failed = 0;
 
 void Check(bool ok, int number, const char* what) {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <optional>
 
-#include "failure/native_failure.h"
 #include "mirravon/ansi_text.h"
+#include "mirravon/system_failure.h"
 #include "toolbridge/tool_error.h"
 
 namespace toolbridge {
@@ -24,11 +24,11 @@ mirravon::unique_bstr bstrFromAnsi(const char* text) {
     if (text == nullptr) return result;
     DWORD error = ERROR_SUCCESS;
     const std::optional<std::wstring> wide = mirravon::WideFromAnsi(text, std::strlen(text), &error);
-    if (!wide) ThrowWindowsError(error);
+    if (!wide) mirravon::FailWithError(error);
     result.reset(SysAllocStringLen(wide->data(), static_cast<UINT>(wide->size())));
     // Running out of memory here is none of the tool's codes: it travels as the
     // system's own error, like any other failure of the system underneath.
-    if (!result) ThrowWindowsError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!result) mirravon::FailWithError(ERROR_NOT_ENOUGH_MEMORY);
     return result;
 }
 

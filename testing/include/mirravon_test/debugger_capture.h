@@ -20,6 +20,10 @@ struct DebuggeeRun {
 // loop until all have exited or `timeoutMs` has passed.
 std::vector<DebuggeeRun> RunUnderDebugger(const std::vector<std::string>& commandLines, DWORD timeoutMs);
 
+// Runs this very program again as a debuggee, with `arguments` after its path
+// (a mode its main() knows), and collects its lines as RunUnderDebugger does.
+DebuggeeRun RunSelfUnderDebugger(const std::string& arguments, DWORD timeoutMs);
+
 // Compares captured lines with expected ones: "{n}" in an expected line matches a
 // decimal number (with an optional minus), a leading "+" lets the line repeat
 // one or more times. Returns "" when they match, else a description.

@@ -1,7 +1,8 @@
 // The two ways a failure travels inside tavrodvxjni, below the JNI layer: a
 // Windows error code (`unsigned long`, as GetLastError gave it) thrown by the
-// pipe code, and a `user_err_t` record thrown by the tool bridge. The export
-// frame (jnisupport/java_exception.h) turns either into the Java exception.
+// pipe code through mirravon::FailWithError (mirravon/system_failure.h), and a
+// `user_err_t` record thrown by the tool bridge. The export frame
+// (jnisupport/java_exception.h) turns either into the Java exception.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,3 @@ struct user_err_t {
         return *this;
     }
 };
-
-// Throws the Windows error code by value, as the export frame expects it: the
-// one spelling of a system failure, so no thrower picks another integer type.
-[[noreturn]] inline void ThrowWindowsError(unsigned long code) { throw code; }

@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+namespace jnisupport {
+
 class CJavaClass {
 public:
     // Finds the class by its JNI name ("/" as package separator). When the VM
@@ -39,3 +41,5 @@ protected:
     jobject m_jobject = nullptr;
     CJavaClass m_class;
 };
+
+}  // namespace jnisupport

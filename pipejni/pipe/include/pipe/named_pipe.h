@@ -2,10 +2,13 @@
 // client end that writes them, one pipe message per channel message, no header.
 //
 // Every step writes a line to the debugger output; every failing system call
-// ends in its GetLastError code thrown by value as `unsigned long`.
+// ends in its GetLastError code thrown by value as `unsigned long`
+// (mirravon/system_failure.h).
 #pragma once
 
 #include <windows.h>
+
+namespace pipe {
 
 // Creates the server end: a duplex message pipe, read in message mode, blocking,
 // unlimited instances, 128-byte buffers each way, 30 s default wait.
@@ -33,3 +36,5 @@ HANDLE ConnectPipeClient(const char* name);
 // handle, then flushes (which returns once the reader has taken it). Returns the
 // bytes written.
 unsigned long WritePipeMessage(HANDLE pipe, const char* data, unsigned long length);
+
+}  // namespace pipe

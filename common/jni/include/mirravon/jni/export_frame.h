@@ -1,6 +1,7 @@
-// The frame of a JNI export and the one throw helper: nothing native may unwind
-// into the VM, so every export runs its work here and a failure ends as a
-// pending Java exception and the export's empty result.
+// The frame of a JNI export, the same for both JNI libraries, and the one throw
+// helper: nothing native may unwind into the VM, so every export runs its work
+// here and a failure ends as a pending Java exception and the export's empty
+// result.
 #pragma once
 
 #include <jni.h>
@@ -20,19 +21,32 @@ struct PendingException {};
 // find leaves the VM's own error pending.
 void ThrowNew(JNIEnv* env, const char* className, const char* message) noexcept;
 
-// Runs `work`; when it throws, `raise` runs inside the catch block (it may
+// Runs `work`; when it throws, the result is `failed`, which the VM ignores.
+// A PendingException ends the call with the VM's own error as the one Java
+// receives; any other failure runs `raise` inside the catch block (it may
 // re-raise with `throw;` to tell the failure's kind, and must not throw) to
-// leave the Java exception, and the result is `failed`, which the VM ignores.
+// leave the library's Java exception.
 template <typename R, typename Work, typename Raise> R ExportFrame(R failed, Work&& work, Raise&& raise) noexcept {
     return mirravon::GuardedCall([&]() -> R { return std::forward<Work>(work)(); },
                                  [&]() -> R {
-                                     std::forward<Raise>(raise)();
+                                     try {
+                                         throw;
+                                     } catch (const PendingException&) {
+                                     } catch (...) {
+                                         std::forward<Raise>(raise)();
+                                     }
                                      return failed;
                                  });
 }
 
 template <typename Work, typename Raise> void ExportFrame(Work&& work, Raise&& raise) noexcept {
-    mirravon::GuardedCall(std::forward<Work>(work), std::forward<Raise>(raise));
+    ExportFrame(
+        0,
+        [&] {
+            std::forward<Work>(work)();
+            return 0;
+        },
+        std::forward<Raise>(raise));
 }
 
 }  // namespace mirravon::jni

@@ -5,7 +5,7 @@
 
 #include <jni.h>
 
-#include <atomic>
+#include <mutex>
 #include <utility>
 
 namespace mirravon::jni {
@@ -67,28 +67,43 @@ private:
 
 // A class found by name on first use and kept as a weak global reference, so
 // the process never pins it. When the VM has cleared the reference (the class
-// was unloaded), it is looked up again, and the ids of its members with it
-// (ids of an unloaded class are not valid for the class loaded again).
+// was unloaded), it is looked up again and the cleared reference is deleted;
+// the ids of the class's members are then looked up again too (ids of an
+// unloaded class are not valid for the class loaded again).
 //
-// Meant for objects of static storage: no lock, each entry is one word that a
-// thread fills when it finds it empty; two threads filling it at once store
-// equal values (at worst one extra weak reference is made and never used).
+// Meant for objects of static storage, used by any thread. A short lock guards
+// reading and replacing an entry, never a FindClass or GetMethodID (which may
+// run Java code): so a reader never pairs the class or an id of one load with
+// the generation of another, and a replaced reference is deleted while no
+// other thread can be reading it.
 class CachedClass {
 public:
-    explicit constexpr CachedClass(const char* name) noexcept : m_name(name) {}
+    // The class as a local reference of the call, with the load it belongs to.
+    class Ref : public LocalRef<jclass> {
+    public:
+        Ref() noexcept = default;
+        Ref(LocalRef<jclass> cls, unsigned generation) noexcept
+            : LocalRef<jclass>(std::move(cls)), m_generation(generation) {}
+        unsigned generation() const noexcept { return m_generation; }
+
+    private:
+        unsigned m_generation = 0;
+    };
+
+    explicit CachedClass(const char* name) noexcept : m_name(name) {}
     CachedClass(const CachedClass&) = delete;
     CachedClass& operator=(const CachedClass&) = delete;
 
-    // The class as a local reference of the call; empty, with the VM's error
-    // pending, when it cannot be found.
-    LocalRef<jclass> get(JNIEnv* env);
+    // Empty, with the VM's error pending, when the class cannot be found.
+    Ref get(JNIEnv* env);
     const char* name() const noexcept { return m_name; }
 
 private:
     friend class CachedMethodId;
     const char* m_name;
-    std::atomic<jweak> m_weak{nullptr};
-    std::atomic<unsigned> m_generation{0};  // how often the class was looked up
+    std::mutex m_lock;
+    jweak m_weak = nullptr;     // guarded by m_lock
+    unsigned m_generation = 0;  // guarded by m_lock: how often the class was looked up
 };
 
 // The id of one method or constructor ("<init>") of a cached class.
@@ -99,16 +114,18 @@ public:
     CachedMethodId(const CachedMethodId&) = delete;
     CachedMethodId& operator=(const CachedMethodId&) = delete;
 
-    // The id on `cls` (the owner's class, as get() gave it); null, with the
-    // VM's error pending, when the class has no such method.
-    jmethodID get(JNIEnv* env, jclass cls);
+    // The id on `cls` (as the owner's get() gave it); null, with the VM's error
+    // pending, when the class has no such method. An id is kept only for the
+    // load the owner holds now, so one found on a class since renewed is used
+    // once and not kept.
+    jmethodID get(JNIEnv* env, const CachedClass::Ref& cls);
 
 private:
     CachedClass& m_owner;
     const char* m_name;
     const char* m_descriptor;
-    std::atomic<jmethodID> m_id{nullptr};
-    std::atomic<unsigned> m_generation{0};  // the owner's generation the id belongs to
+    jmethodID m_id = nullptr;   // guarded by the owner's lock
+    unsigned m_generation = 0;  // guarded by the owner's lock: the owner's generation the id belongs to
 };
 
 }  // namespace mirravon::jni
