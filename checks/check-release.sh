@@ -9,10 +9,16 @@
 #    byte has changed;
 #  - each keeps ASLR and DEP (the 64-bit ones high-entropy ASLR too), and under
 #    Wine still loads and reads its version: the 32-bit ones in a 32-bit
-#    process, the 64-bit ones in a 64-bit process.
-# usage: check-release.sh SOURCE-DIR
+#    process, the 64-bit ones in a 64-bit process;
+#  - the self-test's jar holds the built classes and a signature that verifies
+#    against the certificate and fails to once an entry has changed; its
+#    selftest.cmd is the source's with CR LF line ends.
+# With KEEP-FOLDER, the unpacked release is left there (for the self-test).
+# usage: check-release.sh SOURCE-DIR [KEEP-FOLDER]
 set -euo pipefail
 src=$(cd "$1" && pwd)
+keep="${2:-}"
+[ -z "$keep" ] || { mkdir -p "$keep"; keep=$(cd "$keep" && pwd); }
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -36,14 +42,18 @@ name="mirravon-native-$version-win32"
 x86=(win32-x86/tavrodvxjni.dll win32-x86/tavroos.dll)
 x64=(win32-x86-64/tavrodvxjni.dll win32-x86-64/tavroos.dll)
 binaries=(stelvo.exe "${x86[@]}" "${x64[@]}")
+jar=selftest/mirravon-native-selftest.jar
+others=("$jar" selftest/selftest.cmd README.txt stelvo.example.ini)
 members() { unzip -Z1 "dist/$1.zip" | sort | tr '\n' ' '; }
 listed() { printf "%s\n" "$@" | sort | tr '\n' ' '; }
-[ "$(members "$name")" = "$(listed "${binaries[@]/#/$name/}" "$name/"{README.txt,SHA256SUMS,stelvo.example.ini})" ] ||
+[ "$(members "$name")" = "$(listed "${binaries[@]/#/$name/}" "${others[@]/#/$name/}" "$name/SHA256SUMS")" ] ||
   fail "$name.zip holds: $(members "$name")"
 [ "$(members "$name-symbols")" = "$(listed "${binaries[@]/#/$name-symbols/}" | sed 's/ /.debug /g')" ] ||
   fail "$name-symbols.zip holds: $(members "$name-symbols")"
 unzip -q "dist/$name.zip" && unzip -q "dist/$name-symbols.zip"
 (cd "$name" && sha256sum --quiet -c SHA256SUMS) || fail "checksums"
+[ "$(awk '{print $2}' "$name/SHA256SUMS" | sort | tr '\n' ' ')" = "$(listed "${binaries[@]}" "${others[@]}")" ] ||
+  fail "SHA256SUMS lists: $(awk '{print $2}' "$name/SHA256SUMS" | tr '\n' ' ')"
 
 # The part of a PE file that Authenticode signs: the file before its signature,
 # without the header's checksum and security directory, which signing rewrites.
@@ -102,3 +112,23 @@ bash "$src/checks/check-hardening.sh" "$objdump64" "${x64[@]/#/$name/}"
 "$wine_run64" "$version_test64" "$version" "${x64[@]/#/$work/$name/}" > wine.log 2>&1 ||
   { cat wine.log; fail "the signed 64-bit binaries under Wine"; }
 echo "ok   the signed binaries load under Wine and carry their version resources"
+
+# The self-test: the built classes, signed; the batch file as written, with CR LF.
+mkdir jar && (cd jar && unzip -q "../$name/$jar")
+diff -r -x META-INF jar "$selftest_classes" > diff.log || { cat diff.log; fail "$jar does not hold the built classes"; }
+grep -q '^Main-Class: com.varnex.quorel.mirravon.selftest.SelfTest' jar/META-INF/MANIFEST.MF || fail "$jar: no Main-Class"
+cmp "$name/selftest/selftest.cmd" <(sed 's/$/\r/' "$src/selftest/selftest.cmd") || fail "selftest.cmd"
+jar_signed() {  # JAR: every class entry signed by the certificate, and the signature verifies
+  jarsigner -verify -verbose -certs "$1" > verify.log 2>&1 || return 1
+  grep -q '^jar verified\.' verify.log && grep -q 'CN=Mirravon release check' verify.log || return 1
+  [ "$(grep -cE '^ *sm .*\.class$' verify.log)" = "$(find jar -name '*.class' | wc -l)" ]
+}
+jar_signed "$name/$jar" || { cat verify.log; fail "$jar signature"; }
+# One class changed after signing.
+cp "$name/$jar" changed.jar
+class=$(cd jar && find . -name SelfTest.class | sed 's|^\./||')
+printf '\0' >> "jar/$class"
+(cd jar && zip -q ../changed.jar "$class")
+! jar_signed changed.jar || fail "$jar verifies after a change"
+echo "ok   the self-test's jar holds the built classes and is signed; selftest.cmd has CR LF line ends"
+[ -z "$keep" ] || { rm -rf "${keep:?}/$name"; cp -R "$name" "$keep/"; }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the unsigned release twice, from copies of the same source in two
 # different folders, and compares both archives (binaries and symbols) byte for
-# byte. A signed release cannot be compared so: its signature holds the time.
+# byte; the archive holds the self-test's jar, so the times and order of its
+# entries are compared too. A signed release cannot be compared so: its
+# signature holds the time.
 # usage: check-reproducible.sh SOURCE-DIR
 set -euo pipefail
 src=$(cd "$1" && pwd)

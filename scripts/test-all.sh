@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine and runs every test: the 32-bit Windows build under Wine
 # (in a 32-bit and in a 64-bit prefix), the 64-bit Windows build (the JNI
-# libraries for an x64 Java VM) in the 64-bit prefix, the native host build, and
+# libraries for an x64 Java VM) in the 64-bit prefix, the release checks, the
+# release's self-test in real Java VMs under Wine, the native host build, and
 # the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,7 +37,14 @@ echo "-- x64 pass: $((SECONDS - pass_start)) s"
 
 echo "== Release: reproducible archives, stripped and signed binaries, hardening"
 bash checks/check-reproducible.sh "$PWD"
-bash checks/check-release.sh "$PWD"
+# The signed release it checks stays unpacked for the self-test, which so needs no build of its own.
+rm -rf build/release-check
+bash checks/check-release.sh "$PWD" build/release-check
+
+echo "== Self-test of the release in real Java VMs under Wine (32-bit VM in both prefixes, 64-bit VM)"
+selftest_start=$SECONDS
+bash selftest/check-selftest.sh "$PWD" build/release-check/mirravon-native-"$(head -n 1 VERSION)"-win32
+echo "-- self-test: $((SECONDS - selftest_start)) s"
 
 echo "== Host build, native tests"
 cmake --preset host >/dev/null
