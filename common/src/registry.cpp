@@ -4,7 +4,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
+
+#include "mirravon/registry_view_rule.h"
 
 namespace mirravon {
 namespace {
@@ -22,13 +25,15 @@ LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* b
     return ::RegQueryValueExW(key, name, nullptr, type, data, bytes);
 }
 
-// Only "not there" lets a read look in the other view; any other answer (the
-// value exists but cannot be read with this key) leaves the decision to the read.
-template <typename C> bool HoldsAny(HKEY key, std::initializer_list<const C*> names) noexcept {
-    if (names.size() == 0) return true;
-    for (const C* name : names)
-        if (QueryValue(key, name, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND) return true;
-    return false;
+// What a query without a buffer says of the value, for the view rule: it is
+// there (whatever a later read makes of it), it is not, or the query failed.
+template <typename C> ValueRead ProbeValue(HKEY key, const C* name) noexcept {
+    switch (QueryValue(key, name, nullptr, nullptr, nullptr)) {
+    case ERROR_SUCCESS: return ValueRead::Read;
+    case ERROR_MORE_DATA: return ValueRead::Refused;
+    case ERROR_FILE_NOT_FOUND: return ValueRead::NotFound;
+    default: return ValueRead::Failed;
+    }
 }
 
 template <typename C>
@@ -40,21 +45,19 @@ LONG Open(unique_hkey& held, HKEY root, const C* subKey, REGSAM access, Registry
         if (status == ERROR_SUCCESS) held = std::move(opened);
         return status;
     }
-    unique_hkey preferred;
-    const LONG status = OpenKey(root, subKey, access, preferred.put());
-    const bool opened = status == ERROR_SUCCESS;
-    if (opened && HoldsAny(preferred.get(), anyOf)) {
-        held = std::move(preferred);
-        return ERROR_SUCCESS;
-    }
-    unique_hkey other;
-    if (OpenKey(root, subKey, access | ViewFlag(OtherView()), other.put()) == ERROR_SUCCESS &&
-        (!opened || HoldsAny(other.get(), anyOf))) {
-        held = std::move(other);
-        return ERROR_SUCCESS;
-    }
-    if (opened) held = std::move(preferred);
-    return status;
+    unique_hkey keys[2];
+    LONG defaultStatus = ERROR_SUCCESS;
+    const auto answerIn = [&](KeyView keyView) {
+        const bool other = keyView == KeyView::Other;
+        unique_hkey& key = keys[other ? 1 : 0];
+        const LONG status = OpenKey(root, subKey, access | (other ? ViewFlag(OtherView()) : 0), key.put());
+        if (!other) defaultStatus = status;
+        return AnswerOfKey(status == ERROR_SUCCESS, anyOf, [&](const C* name) { return ProbeValue(key.get(), name); });
+    };
+    const std::optional<KeyView> answering = AnsweringView(answerIn);
+    if (!answering) return defaultStatus;
+    held = std::move(keys[*answering == KeyView::Other ? 1 : 0]);
+    return ERROR_SUCCESS;
 }
 
 template <typename C>

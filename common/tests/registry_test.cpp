@@ -130,6 +130,17 @@ TEST_F(RegistryKeyTest, ValueLargerThanTheRoomIsRefusedWithoutTouchingIt) {
     EXPECT_EQ(bytes, 4u);
     EXPECT_STREQ(room, "abc");
     EXPECT_EQ(key.ReadValue("text", RegistryTypes{REG_SZ}, room, 3, bytes), ERROR_MORE_DATA);
+
+    // No room at all: an empty value fits it, any other asks for more, and a
+    // null room that claims a size is refused before anything is read.
+    Set(L"empty", REG_BINARY, nullptr, 0);
+    bytes = 99;
+    EXPECT_EQ(key.ReadValue(L"empty", RegistryTypes::Any(), nullptr, 0, bytes), ERROR_SUCCESS);
+    EXPECT_EQ(bytes, 0u);
+    bytes = 99;
+    EXPECT_EQ(key.ReadValue(L"ten", RegistryTypes::Any(), nullptr, 0, bytes), ERROR_MORE_DATA);
+    EXPECT_EQ(key.ReadValue(L"ten", RegistryTypes::Any(), nullptr, 16, bytes), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(bytes, 99u);
 }
 
 }  // namespace

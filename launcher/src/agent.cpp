@@ -3,10 +3,12 @@
 #include "stelvo/paths.h"
 #include "stelvo/property_table.h"
 
+#include "mirravon/registry_view_rule.h"
 #include "mirravon/stored_text.h"
 
 #include <climits>
 #include <cstring>
+#include <optional>
 
 namespace stelvo {
 namespace {
@@ -42,7 +44,15 @@ struct AgentKey {
     bool opened() const {
         return location.read != RegistryRead::KeyNotOpened || version.read != RegistryRead::KeyNotOpened;
     }
-    bool holdsAny() const { return location.read == RegistryRead::Read || version.read == RegistryRead::Read; }
+    // A value the platform read settles the view, even when its size then
+    // refuses it; the platform reports every failed read as absent, as the
+    // view rule counts it.
+    mirravon::KeyAnswer answer() const {
+        const RegistryAnswer* values[] = {&location, &version};
+        return mirravon::AnswerOfKey(opened(), values, [](const RegistryAnswer* value) {
+            return value->read == RegistryRead::Read ? mirravon::ValueRead::Read : mirravon::ValueRead::NotFound;
+        });
+    }
 };
 
 AgentKey readAgentKey(Platform& platform, RegistryRoot root, RegistryView view, const std::string& key) {
@@ -53,19 +63,21 @@ AgentKey readAgentKey(Platform& platform, RegistryRoot root, RegistryView view, 
 }
 
 // Location and version must describe one installation, so one view answers
-// for both: a view chosen per value could pair an old agent's folder with a
-// newer agent's version, start the old agent as the newer one and skip the
-// install. A 64-bit agent registers itself in the machine's other view, asked
-// only when the default view's key is absent or holds neither value; a value
-// that is there settles the view even when its size refuses it.
-// HKCU\Software is one key for both views.
+// for both (common's view rule): a view chosen per value could pair an old
+// agent's folder with a newer agent's version, start the old agent as the
+// newer one and skip the install. A 64-bit agent registers itself in the
+// machine's other view. HKCU\Software is one key for both views.
 AgentKey findAgentKey(Platform& platform, RegistryRoot root, const std::string& key) {
-    AgentKey inDefault = readAgentKey(platform, root, RegistryView::Default, key);
-    if (root != RegistryRoot::LocalMachine || inDefault.holdsAny()) return inDefault;
-    AgentKey inOther = readAgentKey(platform, root, RegistryView::Other, key);
-    // Neither view holds a value: an opened default key reports both absent.
-    if (inOther.holdsAny() || !inDefault.opened()) return inOther;
-    return inDefault;
+    if (root != RegistryRoot::LocalMachine) return readAgentKey(platform, root, RegistryView::Default, key);
+    AgentKey inView[2];
+    const std::optional<mirravon::KeyView> answering = mirravon::AnsweringView([&](mirravon::KeyView view) {
+        const bool other = view == mirravon::KeyView::Other;
+        AgentKey& read = inView[other ? 1 : 0];
+        read = readAgentKey(platform, root, other ? RegistryView::Other : RegistryView::Default, key);
+        return read.answer();
+    });
+    // Neither key opened: both reads report that, and the fields are kept.
+    return inView[answering == mirravon::KeyView::Other ? 1 : 0];
 }
 
 // A key that could not be opened leaves the field as it was; an opened key

@@ -27,27 +27,6 @@ bool FirstModule(HANDLE process, HMODULE& module) {
     return ::EnumProcessModules(process, &module, sizeof module, &needed) != FALSE;
 }
 
-enum class Naming { FileOnly, FullPath };
-
-// What the process's program is called: its file name without the folder (its
-// first module's base name), or its full file name (the module's file name).
-// When the modules cannot be read, either comes from the image path.
-bool ProgramName(HANDLE process, Naming naming, std::wstring& name) {
-    const bool fileOnly = naming == Naming::FileOnly;
-    HMODULE module = nullptr;
-    if (!FirstModule(process, module)) {
-        if (!ImagePath(process, name)) return false;
-        if (fileOnly) name = rules::FilePart(name);
-        return true;
-    }
-    wchar_t buffer[kModuleUnits];
-    const DWORD length = fileOnly ? ::GetModuleBaseNameW(process, module, buffer, kModuleUnits)
-                                  : ::GetModuleFileNameExW(process, module, buffer, kModuleUnits);
-    if (length == 0) return false;
-    name.assign(buffer, length);
-    return true;
-}
-
 }  // namespace
 
 // A 32-bit process cannot read the modules of a 64-bit one (Windows answers
@@ -60,6 +39,27 @@ bool ImagePath(HANDLE process, std::wstring& path, ImagePathQuery query) {
     DWORD length = kModuleUnits;
     if (!query(process, 0, buffer, &length) || length == 0 || length >= kModuleUnits) return false;
     path.assign(buffer, length);
+    return true;
+}
+
+bool ProgramName(HANDLE process, ProgramNaming naming, std::wstring& name, ModuleNameQuery moduleQuery,
+                 ImagePathQuery imageQuery) {
+    const bool fileOnly = naming == ProgramNaming::FileOnly;
+    if (!moduleQuery) moduleQuery = fileOnly ? ::GetModuleBaseNameW : ::GetModuleFileNameExW;
+    HMODULE module = nullptr;
+    if (FirstModule(process, module)) {
+        wchar_t buffer[kModuleUnits];
+        const DWORD length = moduleQuery(process, module, buffer, kModuleUnits);
+        // A whole name leaves room beyond its terminator; a cut one (whose
+        // folder would start the server from the wrong place) fills it.
+        if (length != 0 && length < kModuleUnits - 1) {
+            name.assign(buffer, length);
+            return true;
+        }
+    }
+    std::wstring path;
+    if (!ImagePath(process, path, imageQuery)) return false;
+    name = fileOnly ? rules::FilePart(path) : path;
     return true;
 }
 
@@ -98,7 +98,7 @@ int CAgentControllerStarter::FindProcesses(const BStr& name, ProcessIdList& ids)
         mirravon::unique_handle process(::OpenProcess(kInspectAccess, FALSE, all[i]));
         if (!process) continue;
         std::wstring baseName;
-        if (!ProgramName(process.get(), Naming::FileOnly, baseName)) continue;
+        if (!ProgramName(process.get(), ProgramNaming::FileOnly, baseName)) continue;
         if (BStr(baseName.c_str(), baseName.size()) == name && static_cast<std::size_t>(found) < ids.size())
             ids[found++] = all[i];
     }
@@ -139,7 +139,7 @@ bool CAgentControllerStarter::RestartServer(DWORD serviceProcessId) {
     mirravon::unique_handle service(::OpenProcess(kInspectAccess, FALSE, serviceProcessId));
     if (!service) return true;
     std::wstring fileName;
-    if (!ProgramName(service.get(), Naming::FullPath, fileName)) return true;
+    if (!ProgramName(service.get(), ProgramNaming::FullPath, fileName)) return true;
 
     const std::wstring directory = rules::ProgramDirectory(fileName);
     const BStr serverPath = BStr(directory.c_str(), directory.size()) + BStr(L"\\") + m_bstrServerExe;

@@ -1,5 +1,6 @@
 #include "tavroos/listing.h"
 
+#include <optional>
 #include <string>
 
 #include "kestrum_guard.h"
@@ -8,10 +9,29 @@
 
 namespace tavroos {
 
-int ForEachEntry(const BStr& path, const std::function<void(int, const WIN32_FIND_DATAW&)>& visit) {
-    const std::wstring pattern = rules::SearchPattern(path.str());
+namespace {
+
+static_assert(rules::kPlainPathRoom == MAX_PATH, "the plain form's room is MAX_PATH");
+
+// The system's full path of `path`, in the room it asks for (it reports a room
+// too small by the size it needs, never by a cut path).
+std::optional<std::wstring> FullPath(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return std::nullopt;
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
+int ForEachEntry(const BStr& path, const std::function<void(int, const WIN32_FIND_DATAW&)>& visit,
+                 FindFirstQuery findFirst) {
+    const std::wstring pattern = rules::ListingPattern(path.str(), FullPath);
     WIN32_FIND_DATAW data;
-    mirravon::unique_hfind search(::FindFirstFileW(pattern.c_str(), &data));
+    mirravon::unique_hfind search(findFirst(pattern.c_str(), &data));
     if (!search) FailLastCall("FindFirstFileW");
     int met = 0;
     do {

@@ -9,6 +9,7 @@ namespace tavroos {
 namespace {
 
 constexpr DWORD kEnvironmentUnits = 4096;
+constexpr int kSizedReads = 4;
 constexpr std::size_t kRegistryResultUnits = 500;
 
 BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName, mirravon::RegistryView view) {
@@ -19,19 +20,22 @@ BStr ReadMachineString(const wchar_t* subKey, const wchar_t* valueName, mirravon
 
 }  // namespace
 
-BStr ReadEnvironmentVariable(const BStr& name) {
+BStr ReadEnvironmentVariable(const BStr& name, EnvironmentQuery query) {
     wchar_t buffer[kEnvironmentUnits] = {};
-    const DWORD length = ::GetEnvironmentVariableW(name.c_str(), buffer, kEnvironmentUnits);
+    DWORD length = query(name.c_str(), buffer, kEnvironmentUnits);
     if (length < kEnvironmentUnits) return BStr(buffer, length);
-    // A longer value (PATH often is) is read whole rather than given as "";
-    // the loop follows a value that grows between the calls.
-    std::vector<wchar_t> large(length, L'\0');
-    DWORD got = ::GetEnvironmentVariableW(name.c_str(), large.data(), static_cast<DWORD>(large.size()));
-    while (got >= large.size()) {
-        large.assign(got, L'\0');
-        got = ::GetEnvironmentVariableW(name.c_str(), large.data(), static_cast<DWORD>(large.size()));
+    // A longer value (PATH often is) is read whole rather than given as "". One
+    // that grows between the size query and the read is sized again, a few
+    // times: a value that keeps outgrowing its room (another thread writing it,
+    // or an answer the room never satisfies) gives "", as a value that did not
+    // fit always did, instead of a loop without end.
+    std::vector<wchar_t> large;
+    for (int read = 0; read < kSizedReads; ++read) {
+        large.assign(length, L'\0');
+        length = query(name.c_str(), large.data(), static_cast<DWORD>(large.size()));
+        if (length < large.size()) return BStr(large.data(), length);
     }
-    return BStr(large.data(), got);
+    return BStr(L"");
 }
 
 // Visual Studio 7.1 and 8.0 exist only as 32-bit programs: their keys are in

@@ -331,6 +331,37 @@ TEST_F(AgentController, ImagePathOf259CharactersIsANameAndOneOf260IsNot) {
     server.wait(5000);
 }
 
+// A module query that answers as the system documents it: a name longer than
+// the room is cut to fit with its terminator, and the call still succeeds.
+std::wstring g_moduleName;
+DWORD WINAPI CuttingModuleQuery(HANDLE, HMODULE, LPWSTR name, DWORD units) {
+    const std::size_t length = std::min<std::size_t>(g_moduleName.size(), units - 1);
+    std::copy(g_moduleName.begin(), g_moduleName.begin() + static_cast<std::ptrdiff_t>(length), name);
+    name[length] = L'\0';
+    return static_cast<DWORD>(length);
+}
+
+// The service program's folder must never come from a cut module name: a
+// name that fills the 260-unit room is no name, and the image path (whole, or
+// refused when longer than 259) answers instead.
+TEST_F(AgentController, ModuleNameThatFillsItsRoomGivesWayToTheImagePath) {
+    using tavroos::ProgramNaming;
+    const auto nameOf = [](ProgramNaming naming) {
+        std::wstring name = L"untouched";
+        const bool named =
+            tavroos::ProgramName(::GetCurrentProcess(), naming, name, CuttingModuleQuery, SystemLikeImagePathQuery);
+        return named ? name : L"<none>";
+    };
+    g_imagePath = L"C:\\image\\QAService.exe";
+    g_moduleName = L"C:\\" + std::wstring(241, L'm') + L"\\QAService.exe";  // 258 units: whole
+    EXPECT_EQ(nameOf(ProgramNaming::FullPath), g_moduleName);
+    g_moduleName = L"C:\\" + std::wstring(300, L'm') + L"\\QAService.exe";
+    EXPECT_EQ(nameOf(ProgramNaming::FullPath), g_imagePath);
+    EXPECT_EQ(nameOf(ProgramNaming::FileOnly), L"QAService.exe");
+    g_imagePath = g_moduleName;
+    EXPECT_EQ(nameOf(ProgramNaming::FullPath), L"<none>");
+}
+
 }  // namespace
 
 namespace {

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "mirravon/unique_owner.h"
 #include "mirravon_test/caller.h"
 #include "mirravon_test/scratch_dir.h"
 #include "mirravon_test/to_utf8.h"
 #include "tavroos/kestrum.h"
+#include "tavroos/listing.h"
 
 using mirravon_test::ScratchDir;
 using mirravon_test::toUtf8;
@@ -92,6 +94,48 @@ TEST(Listing, EntriesAddedAfterTheCountAreNotWrittenBeyondTheArray) {
     kestrum.GetFStats(path, five.data());
     EXPECT_EQ(five.back().m_bstrName.str(), L"guard");
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(five[i].m_bstrName.empty());
+}
+
+// Every pattern the listing hands to the system, before the real search.
+std::vector<std::wstring> g_patterns;
+HANDLE WINAPI RecordingFindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+    g_patterns.push_back(pattern);
+    return ::FindFirstFileW(pattern, data);
+}
+
+std::map<std::string, bool> ListRecorded(const std::wstring& path) {
+    std::map<std::string, bool> entries;
+    g_patterns.clear();
+    const auto visit = [&](int, const WIN32_FIND_DATAW& data) {
+        const FStatRecord record = tavroos::EntryRecord(data);
+        entries[toUtf8(record.m_bstrName.str())] = record.m_bDirectory;
+    };
+    tavroos::ForEachEntry(BStr(path.c_str()), visit, RecordingFindFirst);
+    return entries;
+}
+
+// Wine lists a plain pattern beyond MAX_PATH, where Windows refuses it to a
+// program that is not long-path aware: what shows is the pattern handed over.
+TEST(Listing, PathBeyondMaxPathIsListedInTheExtendedForm) {
+    ScratchDir dir(L"tavroos-long");
+    const std::wstring first = dir / std::wstring(150, L'a');
+    const std::wstring deep = first + L"\\" + std::wstring(300 - first.size() - 1, L'b');
+    ASSERT_EQ(deep.size(), 300u);
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + first).c_str(), nullptr)) << ::GetLastError();
+    ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << ::GetLastError();
+    ASSERT_TRUE(mirravon::unique_hfile(::CreateFileW((L"\\\\?\\" + deep + L"\\inside.txt").c_str(), GENERIC_WRITE, 0,
+                                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    const std::map<std::string, bool> expected{{".", true}, {"..", true}, {"inside.txt", false}};
+
+    // Written with "/" and "..", which the extended form would take as names.
+    const std::wstring written = first + L"/gone/../" + deep.substr(first.size() + 1);
+    EXPECT_EQ(ListRecorded(written), expected);
+    EXPECT_EQ(g_patterns, std::vector<std::wstring>{L"\\\\?\\" + deep + L"\\*.*"});
+    EXPECT_EQ(List(written), expected);
+
+    // A short path keeps the designed pattern exactly, slash and all.
+    EXPECT_EQ(ListRecorded(dir.path() + L"/").size(), 3u);
+    EXPECT_EQ(g_patterns, std::vector<std::wstring>{dir.path() + L"/\\*.*"});
 }
 
 }  // namespace

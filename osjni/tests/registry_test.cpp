@@ -1,6 +1,7 @@
 // The registry reader, the two registry queries and the environment read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "mirravon_test/scratch_key.h"
@@ -115,7 +116,23 @@ TEST(RegistryQueries, OtherViewForTheTestProductOnly) {
     EXPECT_EQ(tavroos::ReadQftNetAssemblyName().str(), L"");
 }
 
-TEST(Environment, UnsetEmptyLongAndForeign) {
+// Answers as GetEnvironmentVariableW does for a value of 5000 units at the
+// size query that has grown to 6000 units at the read, and by `growth` units
+// more at every read after that.
+struct GrowingVariable {
+    static DWORD WINAPI Query(LPCWSTR, LPWSTR buffer, DWORD units) {
+        if (++calls > 20) return 0;  // a loop without end: stopped here, seen by the count
+        const std::size_t length = calls == 1 ? 5000 : 6000 + growth * static_cast<std::size_t>(calls - 2);
+        if (length >= units) return static_cast<DWORD>(length + 1);
+        std::fill(buffer, buffer + length, L'g');
+        buffer[length] = L'\0';
+        return static_cast<DWORD>(length);
+    }
+    static inline int calls = 0;
+    static inline std::size_t growth = 0;
+};
+
+TEST(Environment, UnsetEmptyLongGrowingAndForeign) {
     ::SetEnvironmentVariableW(L"TAVROOS_UNSET", nullptr);
     EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_UNSET").str(), L"");
     ASSERT_TRUE(::SetEnvironmentVariableW(L"TAVROOS_EMPTY", L""));
@@ -130,6 +147,15 @@ TEST(Environment, UnsetEmptyLongAndForeign) {
         EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_LONG").length(), length);
     }
     EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"").str(), L"");
+
+    // A value that grows between the size query and the read ends in the
+    // longer value; one that outgrows every room ends in "", after a few reads.
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_GROWING", GrowingVariable::Query).length(), 6000u);
+    EXPECT_EQ(GrowingVariable::calls, 3);
+    GrowingVariable::calls = 0;
+    GrowingVariable::growth = 1000;
+    EXPECT_EQ(tavroos::ReadEnvironmentVariable(L"TAVROOS_GROWING", GrowingVariable::Query).str(), L"");
+    EXPECT_LE(GrowingVariable::calls, 6);
 }
 
 }  // namespace

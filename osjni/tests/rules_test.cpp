@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,42 @@ TEST(SearchPattern, AddsOneBackslashOnlyWhenMissing) {
     EXPECT_EQ(SearchPattern(std::u16string(u"C:\\work\\")), u"C:\\work\\*.*");
     EXPECT_EQ(SearchPattern(std::u16string(u"C:/work/")), u"C:/work/\\*.*");
     EXPECT_EQ(SearchPattern(std::u16string()), u"\\*.*");
+}
+
+// A pattern of 260 units or more of a drive or UNC path goes to the system in
+// the extended form, made whole by the full-path function first; every other
+// pattern is the designed one, exactly.
+TEST(ListingPattern, ExtendedFormOnlyForAbsolutePathsBeyondThePlainRoom) {
+    std::vector<std::u16string> asked;
+    std::optional<std::u16string> full;
+    const auto pattern = [&](const std::u16string& directory) {
+        return ListingPattern(directory, [&](const std::u16string& p) {
+            asked.push_back(p);
+            return full;
+        });
+    };
+    // 259 units with its pattern: the plain form, and the full-path function is not asked.
+    const std::u16string fits = u"C:\\" + std::u16string(252, u'f');
+    EXPECT_EQ(pattern(fits), fits + u"\\*.*");
+    EXPECT_TRUE(asked.empty());
+    // 260 units: the full-path function is asked; when it gives nothing, the designed pattern.
+    EXPECT_EQ(pattern(fits + u"g"), fits + u"g\\*.*");
+    EXPECT_EQ(asked.size(), 1u);
+
+    asked.clear();
+    const std::u16string deep(300, u'd');
+    full = u"C:\\" + deep + u"\\*.*";
+    EXPECT_EQ(pattern(u"C:/x/../" + deep), u"\\\\?\\C:\\" + deep + u"\\*.*");
+    EXPECT_EQ(asked, std::vector<std::u16string>{u"C:/x/../" + deep + u"\\*.*"}) << "normalised from the pattern";
+    full = u"\\\\srv\\share\\" + deep + u"\\*.*";
+    EXPECT_EQ(pattern(u"//srv/share/" + deep), u"\\\\?\\UNC\\srv\\share\\" + deep + u"\\*.*");
+
+    // Relative, drive-relative, rooted and already extended paths stay as designed.
+    asked.clear();
+    full = u"C:\\elsewhere\\*.*";
+    for (const std::u16string& keep : {deep, u"C:" + deep, u"\\" + deep, u"\\\\?\\C:\\" + deep})
+        EXPECT_EQ(pattern(keep), keep + u"\\*.*");
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST(ProgramDirectory, CutsAtLastBackslashThenSlashElseWhole) {

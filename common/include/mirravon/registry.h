@@ -72,17 +72,19 @@ public:
     // Opens `subKey` below `root` in the views `view` names. On failure the key
     // held before stays held.
     //
-    // With DefaultThenOther, one view answers for the whole key: the default
-    // view's key when it opens and holds any of `anyOf` (or `anyOf` is empty),
-    // else the other view's key when it opens (and holds any of them, if the
-    // default view's key opened), else the default view's key if it opened, so
-    // that the caller's reads report the values absent; when neither key opens,
-    // the result is the default view's code. Values that a caller reads
-    // together thus come from one installation. A value that is there settles
-    // the view whatever a later read makes of it (a refused type, a size beyond
-    // the caller's room); a key that cannot be opened counts as absent. The
-    // other views ignore `anyOf`. null or "" in `anyOf` names the key's default
-    // value. On 32-bit Windows the second open finds what the first one found.
+    // With DefaultThenOther, one view answers for the whole key, by the rule
+    // of mirravon/registry_view_rule.h: the default view's key when it opens
+    // and holds any of `anyOf` (or `anyOf` is empty), else the other view's key
+    // when it opens (and holds any of them, if the default view's key opened),
+    // else the default view's key if it opened, so that the caller's reads
+    // report the values absent; when neither key opens, the result is the
+    // default view's code. Values that a caller reads together thus come from
+    // one installation. A value that is there settles the view whatever a later
+    // read makes of it (a refused type, a size beyond the caller's room); a key
+    // that cannot be opened, and a value whose query fails for another reason
+    // than its absence, count as absent. The other views ignore `anyOf`. null
+    // or "" in `anyOf` names the key's default value. On 32-bit Windows the
+    // second open finds what the first one found.
     LONG Open(HKEY root, const char* subKey, REGSAM access, RegistryView view = RegistryView::Default,
               std::initializer_list<const char*> anyOf = {}) noexcept;
     LONG Open(HKEY root, const wchar_t* subKey, REGSAM access, RegistryView view = RegistryView::Default,

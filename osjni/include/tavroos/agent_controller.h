@@ -23,6 +23,22 @@ using ImagePathQuery = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR path, P
 // (never a cut path, which could name another program) and on any failure.
 bool ImagePath(HANDLE process, std::wstring& path, ImagePathQuery query = ::QueryFullProcessImageNameW);
 
+// How a module's name is asked for: GetModuleBaseNameW, GetModuleFileNameExW,
+// or a stand-in that answers as they do. They cut a name longer than the room
+// and still succeed.
+using ModuleNameQuery = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPWSTR name, DWORD units);
+
+enum class ProgramNaming { FileOnly, FullPath };
+
+// What the process's program is called: its file name without the folder (its
+// first module's base name), or its full file name (the module's file name),
+// asked of `moduleQuery` (null: the system's call for `naming`) in a room of
+// 260 units. A name that fills the room may have been cut, so it is no name;
+// then, as when the modules cannot be read, the image path answers (whole, or
+// its file part), which is never cut. False when neither gives a whole name.
+bool ProgramName(HANDLE process, ProgramNaming naming, std::wstring& name, ModuleNameQuery moduleQuery = nullptr,
+                 ImagePathQuery imageQuery = ::QueryFullProcessImageNameW);
+
 struct AgentControllerTiming {
     DWORD pollMs = 1000;
     // Bounds of the two waits; a start or shutdown that fails must not hold the

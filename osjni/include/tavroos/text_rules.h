@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,57 @@ template <typename S> S SearchPattern(const S& directory) {
     pattern.push_back(C('.'));
     pattern.push_back(C('*'));
     return pattern;
+}
+
+// The room, terminator included, of a path in its plain form for a program
+// that is not long-path aware (MAX_PATH): a Java 8 VM is not, so the system
+// refuses a longer plain path there.
+constexpr std::size_t kPlainPathRoom = 260;
+
+// How a path names its place: relative to something the process holds (the
+// current folder or drive), from a drive's root, on a server's share, or in
+// the extended or device form, which the system takes as it is.
+enum class PathForm { Relative, Drive, Unc, Extended };
+
+template <typename S> PathForm FormOf(const S& path) {
+    using C = typename S::value_type;
+    const auto separator = [&](std::size_t i) { return i < path.size() && (path[i] == C('\\') || path[i] == C('/')); };
+    if (separator(0) && separator(1)) {
+        if (path.size() > 2 && (path[2] == C('?') || path[2] == C('.')) && (path.size() == 3 || separator(3)))
+            return PathForm::Extended;
+        return path.size() > 2 && !separator(2) ? PathForm::Unc : PathForm::Relative;
+    }
+    const bool letter =
+        !path.empty() && ((path[0] >= C('A') && path[0] <= C('Z')) || (path[0] >= C('a') && path[0] <= C('z')));
+    return letter && path.size() > 1 && path[1] == C(':') && separator(2) ? PathForm::Drive : PathForm::Relative;
+}
+
+// The pattern handed to the system to list `directory`: the designed one
+// while it fits the plain form's room. For a drive or UNC path whose pattern
+// would reach it, the extended form ("\\?\C:\..." or "\\?\UNC\server\share\...")
+// of the pattern made whole by `fullPath` (S -> std::optional<S>, the system's
+// full-path function): the extended form turns off the system's own handling
+// of "/", "." and "..", so the pattern must already be what the system would
+// have made of it. When `fullPath` gives nothing, or no drive or UNC path, the
+// designed pattern (the system then refuses it as before).
+template <typename S, typename FullPath> S ListingPattern(const S& directory, FullPath&& fullPath) {
+    using C = typename S::value_type;
+    S pattern = SearchPattern(directory);
+    if (pattern.size() < kPlainPathRoom) return pattern;
+    const PathForm form = FormOf(pattern);
+    if (form != PathForm::Drive && form != PathForm::Unc) return pattern;
+    const std::optional<S> full = fullPath(pattern);
+    if (!full) return pattern;
+    const auto literal = [](const char* ascii) {
+        S text;
+        for (; *ascii; ++ascii) text.push_back(C(*ascii));
+        return text;
+    };
+    switch (FormOf(*full)) {
+    case PathForm::Drive: return literal("\\\\?\\") + *full;
+    case PathForm::Unc: return literal("\\\\?\\UNC") + full->substr(1);
+    default: return pattern;
+    }
 }
 
 // The folder of a program's full file name: cut at the last backslash, else at
