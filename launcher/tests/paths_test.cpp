@@ -130,3 +130,16 @@ TEST(PathSplits, FolderFileAndBaseName) {
     EXPECT_EQ(baseName("name."), "name.");
     EXPECT_EQ(baseName("C:\\x.d\\name"), "name");
 }
+
+// A folder path that fills the system call's fixed room may be cut: no answer.
+TEST(FolderPath, AnAnswerThatFillsItsFixedRoomIsNone) {
+    std::string text = "kept";
+    char room[8] = {'C', ':', '\\', 'a', '\0', 'x', 'x', 'x'};
+    EXPECT_TRUE(textInFixedRoom(room, sizeof room, text));
+    EXPECT_EQ(text, "C:\\a");
+    const char full[8] = {'C', ':', '\\', 'a', 'b', 'c', 'd', '\0'};  // terminated, but in the last byte
+    const char unterminated[8] = {'C', ':', '\\', 'a', 'b', 'c', 'd', 'e'};
+    EXPECT_FALSE(textInFixedRoom(full, sizeof full, text));
+    EXPECT_FALSE(textInFixedRoom(unterminated, sizeof unterminated, text));
+    EXPECT_EQ(text, "C:\\a");
+}
