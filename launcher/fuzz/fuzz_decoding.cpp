@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (std::size_t i = 0; i < whole.first.size(); ++i)
         stelvo_fuzz::require(whole.second[i] == TextFault::None || whole.first[i] == '?');
 
-    const bool marked = text.substr(0, 3) == "\xEF\xBB\xBF" || text.substr(0, 2) == "\xFF\xFE" ||
-                        text.substr(0, 2) == "\xFE\xFF";
+    const bool marked =
+        text.substr(0, 3) == "\xEF\xBB\xBF" || text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF";
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
     const bool utf8 = utf16ToUtf8(utf8ToUtf16(text)) == text;
     if (!marked && (ascii || !utf8)) stelvo_fuzz::require(whole.first == text && clean(whole));

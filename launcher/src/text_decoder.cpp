@@ -4,6 +4,7 @@
 #include "stelvo/utf8.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -14,7 +15,16 @@ namespace {
 // line end, "=", ";", "[" or a blank, so a line keeps the shape it has.
 constexpr char kPlaceholder = '?';
 
-bool isAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+// How many bytes at the start of `bytes` are ASCII, eight at a time where it can.
+std::size_t asciiPrefix(const char* bytes, std::size_t count) {
+    std::size_t i = 0;
+    for (std::uint64_t eight = 0; i + 8 <= count; i += 8) {
+        std::memcpy(&eight, bytes + i, 8);
+        if (eight & 0x8080808080808080u) break;
+    }
+    while (i < count && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    return i;
+}
 
 }  // namespace
 
@@ -29,16 +39,17 @@ const char* faultReason(TextFault fault) {
 }
 
 bool holdsUtf8Text(ChunkReader& reader) {
-    std::vector<char> buffer(kReadChunk);
+    // Not value-initialised: a buffer of this size is made for every file read.
+    const std::unique_ptr<char[]> buffer(new char[kReadChunk]);
     std::size_t kept = 0;
     bool nonAscii = false;
     for (;;) {
-        const std::size_t got = reader.read(buffer.data() + kept, buffer.size() - kept);
+        const std::size_t got = reader.read(buffer.get() + kept, kReadChunk - kept);
         const std::size_t end = kept + got;
         std::size_t i = 0;
         while (i < end) {
             char32_t c = 0;
-            const int length = decodeUtf8(std::string_view(buffer.data() + i, end - i), c);
+            const int length = decodeUtf8(std::string_view(buffer.get() + i, end - i), c);
             // A sequence that the chunk cuts is judged with the bytes that follow; the end cuts it for good.
             if (length == 0 && got > 0) break;
             if (length <= 0) return false;
@@ -47,14 +58,28 @@ bool holdsUtf8Text(ChunkReader& reader) {
         }
         if (got == 0) return nonAscii;
         kept = end - i;
-        std::memmove(buffer.data(), buffer.data() + i, kept);
+        std::memmove(buffer.get(), buffer.get() + i, kept);
     }
 }
 
 TextDecoder::TextDecoder(ChunkReader& file, Reopen again, Platform& platform)
-    : m_file(file), m_again(std::move(again)), m_platform(platform), m_raw(kReadChunk) {}
+    : m_file(file), m_again(std::move(again)), m_platform(platform), m_raw(new char[kReadChunk]) {}
 
 std::size_t TextDecoder::read(char* bytes, TextFault* faults, std::size_t room) {
+    // Text read as it stands (ANSI, or ASCII so far) goes straight to the
+    // caller: a big ANSI or ASCII file costs no more than reading it.
+    const bool asItStands = m_encoding == Encoding::Ansi || m_encoding == Encoding::Undecided;
+    if (asItStands && m_started && !m_ended && m_outBegin == m_out.size() && m_rawBegin == m_rawEnd) {
+        const std::size_t got = m_file.read(bytes, std::min(room, kReadChunk));
+        if (got == 0) m_ended = true;
+        const std::size_t exact = m_encoding == Encoding::Ansi ? got : asciiPrefix(bytes, got);
+        std::fill_n(faults, exact, TextFault::None);
+        // The first non-ASCII byte decides, on the way every other byte takes.
+        std::memcpy(m_raw.get(), bytes + exact, got - exact);
+        m_rawBegin = 0;
+        m_rawEnd = got - exact;
+        if (exact > 0) return exact;
+    }
     while (m_outBegin == m_out.size()) {
         m_out.clear();
         m_outFaults.clear();
@@ -82,17 +107,17 @@ bool TextDecoder::produce() {
 }
 
 void TextDecoder::refill() {
-    std::memmove(m_raw.data(), m_raw.data() + m_rawBegin, m_rawEnd - m_rawBegin);
+    std::memmove(m_raw.get(), m_raw.get() + m_rawBegin, m_rawEnd - m_rawBegin);
     m_rawEnd -= m_rawBegin;
     m_rawBegin = 0;
-    const std::size_t got = m_file.read(m_raw.data() + m_rawEnd, m_raw.size() - m_rawEnd);
+    const std::size_t got = m_file.read(m_raw.get() + m_rawEnd, kReadChunk - m_rawEnd);
     m_rawEnd += got;
     if (got == 0) m_ended = true;
 }
 
 void TextDecoder::readByteOrderMark() {
     while (m_rawEnd < 3 && !m_ended) refill();
-    const std::string_view start(m_raw.data(), m_rawEnd);
+    const std::string_view start(m_raw.get(), m_rawEnd);
     if (start.substr(0, 3) == "\xEF\xBB\xBF") m_encoding = Encoding::Utf8, m_rawBegin = 3;
     else if (start.substr(0, 2) == "\xFF\xFE") m_encoding = Encoding::Utf16LE, m_rawBegin = 2;
     else if (start.substr(0, 2) == "\xFE\xFF") m_encoding = Encoding::Utf16BE, m_rawBegin = 2;
@@ -110,7 +135,7 @@ TextDecoder::Encoding TextDecoder::decideWithoutMark() {
 }
 
 void TextDecoder::decode() {
-    const char* raw = m_raw.data();
+    const char* raw = m_raw.get();
     std::size_t i = m_rawBegin;
     const std::size_t end = m_rawEnd;
     const auto unitAt = [&](std::size_t at) {
@@ -121,8 +146,7 @@ void TextDecoder::decode() {
     while (i < end && !waiting) {
         switch (m_encoding) {
         case Encoding::Undecided: {
-            std::size_t ascii = i;
-            while (ascii < end && isAscii(raw[ascii])) ++ascii;
+            const std::size_t ascii = i + asciiPrefix(raw + i, end - i);
             emitExact(raw + i, ascii - i);
             i = ascii;
             if (i < end) m_encoding = decideWithoutMark();
@@ -196,6 +220,7 @@ void TextDecoder::emitFault(TextFault fault) {
 }
 
 void TextDecoder::emitPlaceholder(TextFault fault) {
+    m_faulted = true;
     m_out.push_back(kPlaceholder);
     m_outFaults.push_back(fault);
 }

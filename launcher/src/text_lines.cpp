@@ -17,8 +17,8 @@ std::size_t MemoryReader::read(char* buffer, std::size_t room) {
 TextLines::TextLines(std::unique_ptr<ChunkReader> file, Reopen again, Platform& platform)
     : m_file(std::move(file)),
       m_decoder(*m_file, std::move(again), platform),
-      m_buffer(kReadChunk),
-      m_faults(kReadChunk) {}
+      m_buffer(new char[kReadChunk]),
+      m_faults(new TextFault[kReadChunk]) {}
 
 TextLines::TextLines(std::string_view text, Platform& platform, std::size_t chunk)
     : TextLines(
@@ -27,14 +27,13 @@ TextLines::TextLines(std::string_view text, Platform& platform, std::size_t chun
 
 bool TextLines::fill() {
     if (m_begin > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
-        std::copy(m_faults.begin() + static_cast<std::ptrdiff_t>(m_begin),
-                  m_faults.begin() + static_cast<std::ptrdiff_t>(m_end), m_faults.begin());
+        std::memmove(m_buffer.get(), m_buffer.get() + m_begin, m_end - m_begin);
+        std::copy(m_faults.get() + m_begin, m_faults.get() + m_end, m_faults.get());
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_end == m_buffer.size()) return false;
-    const std::size_t got = m_decoder.read(m_buffer.data() + m_end, m_faults.data() + m_end, m_buffer.size() - m_end);
+    if (m_end == kReadChunk) return false;
+    const std::size_t got = m_decoder.read(m_buffer.get() + m_end, m_faults.get() + m_end, kReadChunk - m_end);
     m_end += got;
     return got > 0;
 }
@@ -48,14 +47,13 @@ bool TextLines::next(std::string& line) {
         if (m_begin == m_end && !fill()) break;
         // Copy the run up to the next line end, CR or the piece's limit at once.
         const std::size_t limit = std::min(m_end - m_begin, kLinePiece - line.size());
-        const char* run = m_buffer.data() + m_begin;
+        const char* run = m_buffer.get() + m_begin;
         std::size_t n = 0;
         while (n < limit && run[n] != '\n' && run[n] != '\r') ++n;
-        if (m_faultAt == std::string::npos) {
-            const auto faults = m_faults.begin() + static_cast<std::ptrdiff_t>(m_begin);
-            const auto first = std::find_if(faults, faults + static_cast<std::ptrdiff_t>(n),
-                                            [](TextFault f) { return f != TextFault::None; });
-            if (first != faults + static_cast<std::ptrdiff_t>(n)) {
+        if (m_faultAt == std::string::npos && m_decoder.faulted()) {
+            const TextFault* faults = m_faults.get() + m_begin;
+            const TextFault* first = std::find_if(faults, faults + n, [](TextFault f) { return f != TextFault::None; });
+            if (first != faults + n) {
                 m_fault = *first;
                 m_faultAt = line.size() + static_cast<std::size_t>(first - faults);
             }

@@ -40,6 +40,8 @@ public:
     // The next decoded bytes, at most `room`, each with its fault beside it in
     // `faults`; 0 at the end.
     std::size_t read(char* bytes, TextFault* faults, std::size_t room);
+    // False while no byte handed over so far stands for a fault.
+    bool faulted() const noexcept { return m_faulted; }
 
 private:
     enum class Encoding { Undecided, Ansi, Utf8, Utf16LE, Utf16BE };
@@ -62,8 +64,10 @@ private:
     Encoding m_encoding = Encoding::Undecided;
     bool m_started = false;
     bool m_ended = false;
-    // Raw bytes not yet decoded (at most the start of one character between reads).
-    std::vector<char> m_raw;
+    bool m_faulted = false;
+    // Raw bytes not yet decoded (at most the start of one character between
+    // reads); kReadChunk of them, not value-initialised.
+    std::unique_ptr<char[]> m_raw;
     std::size_t m_rawBegin = 0;
     std::size_t m_rawEnd = 0;
     // Non-ASCII characters waiting to be converted together.

@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace stelvo {
 
@@ -45,8 +44,9 @@ private:
 
     std::unique_ptr<ChunkReader> m_file;
     TextDecoder m_decoder;
-    std::vector<char> m_buffer;
-    std::vector<TextFault> m_faults;
+    // kReadChunk bytes with their faults, not value-initialised.
+    std::unique_ptr<char[]> m_buffer;
+    std::unique_ptr<TextFault[]> m_faults;
     std::size_t m_begin = 0;
     std::size_t m_end = 0;
     TextFault m_fault = TextFault::None;
