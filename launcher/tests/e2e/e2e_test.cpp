@@ -379,13 +379,19 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
 }
 
 // A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is
-// read through; reference files that are devices count as unopenable.
+// read through, and one that Notepad saved as "Unicode" (UTF-16LE) is read in
+// the ANSI code page; reference files that are devices count as unopenable.
 TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
     Image big(L"bigini", "");
     ASSERT_TRUE(mirravon_test::WriteSparseFile(big.dir + "stelvo.ini", "[MANAGER]\n", 600LL << 20, "\nVERSION=9.9\n"));
     const Outcome o = big.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+
+    Image unicode(L"utf16ini", "");
+    const std::wstring text = L"\xFEFF[MANAGER]\r\nVERSION=9.9\u00e9\r\n";
+    writeFile(unicode.dir + "stelvo.ini", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    expectBox(unicode.run(""), "Error", "Quillmont version 9.9\xc3\xa9 or later cannot be found.", IconKind::Error);
 
     for (const std::string device : {"Z:\\dev\\zero", "AUX"}) {
         Image ref(L"deviceref", "[MANAGER]\nLOCATION_FILE=" + device + "\nVERSION=9.9\n");
