@@ -27,7 +27,11 @@ public:
     }
     stelvo::FileKind fileKind(const std::string&) override { return stelvo::FileKind::Missing; }
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string&) override { return nullptr; }
-    stelvo::OwnPath ownProgramPath(std::string&) override { return stelvo::OwnPath::NoAnswer; }
+    stelvo::OwnPath ownProgramPath(std::u16string&) override { return stelvo::OwnPath::NoAnswer; }
+    bool shortPath(const std::u16string&, std::u16string&) override { return false; }
+    // Latin-1, and the characters U+4E00 to U+4EFF as two bytes each, as a
+    // double-byte code page holds them.
+    bool ansiFromUtf16(std::u16string_view text, std::string& ansi) override;
     bool currentDirectory(std::string& dir) override {
         dir = "C:\\cwd";
         return true;

@@ -160,8 +160,8 @@ void discoverAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
         if (!refFile.assign(expandFolderPlaceholder(s, platform, s.iniManagerLocationFile.str())))
             logRefusal(log, "refFile", "longer than " + std::to_string(Text::kWidth) + " characters");
         if (!refFile.empty()) {
-            readProperty(platform, refFile.str(), "location", s.refLocation);
-            readProperty(platform, refFile.str(), "version", s.refVersion);
+            readProperty(platform, log, refFile.str(), "location", s.refLocation, "refLocation");
+            readProperty(platform, log, refFile.str(), "version", s.refVersion, "refVersion");
         }
         logLine(log, "Get current agent location from Reference File: \n");
         logLine(log, "refFile: (%s)\n", refFile.c_str());

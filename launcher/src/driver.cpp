@@ -131,32 +131,90 @@ int startAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
 
 }  // namespace
 
+namespace {
+
+// Why a path cannot be the launcher's location.
+enum class Misfit { None, NotAnsi, Path, Name };
+
+Misfit misfitOf(std::string_view path) {
+    if (path.size() > Text::kWidth) return Misfit::Path;
+    // The base name is never longer than the file name.
+    if (filePart(path).size() > NameText::kWidth) return Misfit::Name;
+    return Misfit::None;
+}
+
+// The system's UTF-16 path as the record holds it: exactly in ANSI, and fitting its fields.
+Misfit fromSystem(Platform& platform, std::u16string_view path, std::string& ansi) {
+    if (!platform.ansiFromUtf16(path, ansi)) return Misfit::NotAnsi;
+    return misfitOf(ansi);
+}
+
+void logMisfit(LogFile& log, Misfit misfit) {
+    switch (misfit) {
+    case Misfit::NotAnsi:
+        logRefusal(log, "launcherFullPath", "the system's path was cut or is not exactly in the ANSI code page");
+        break;
+    case Misfit::Path:
+        logRefusal(log, "launcherFullPath", "longer than " + std::to_string(Text::kWidth) + " characters");
+        break;
+    case Misfit::Name:
+        logRefusal(log, "launcherFile", "longer than " + std::to_string(NameText::kWidth) + " characters");
+        break;
+    case Misfit::None: break;
+    }
+}
+
+// The launcher's own path from the system, in ANSI; false (logged) when it cannot be used.
+bool ownPathFromSystem(Platform& platform, LogFile& log, const std::u16string& path, std::string& ansi) {
+    const Misfit misfit = fromSystem(platform, path, ansi);
+    if (misfit == Misfit::None) return true;
+    // A folder the code page cannot hold, or a deep one, has a short form made
+    // of ANSI characters (where the volume keeps short names), and every path
+    // made from the location works through it. The file name stays as it is:
+    // the settings file is named after it, and the short form of a long file
+    // name is an alias that another file's name may share.
+    std::u16string shortForm;
+    const std::size_t file = path.rfind(u'\\') + 1;
+    if (platform.shortPath(path, shortForm)) {
+        const std::size_t shortFile = shortForm.rfind(u'\\') + 1;
+        const std::u16string joined = shortForm.substr(0, shortFile) + path.substr(file);
+        if (fromSystem(platform, joined, ansi) == Misfit::None) return true;
+    }
+    logMisfit(log, misfit);
+    return false;
+}
+
+}  // namespace
+
 void findLauncherLocation(LauncherSettings& s, LogFile& log, Platform& platform, const char* programName) {
     // The system's answer first: searching for the program name would find a
     // same-named program in the current folder or on PATH, and read the
     // settings file beside it, which names the installer to run. An answer
     // that cannot be used is not replaced by the search either, which could
     // only find this same file or such another program: the fields stay empty.
+    std::u16string own;
     std::string path;
-    const OwnPath own = platform.ownProgramPath(path);
-    if (own == OwnPath::Unusable) {
-        logRefusal(log, "launcherFullPath", "the system's path was cut or is not exactly in the ANSI code page");
-        return;
-    }
-    if (own == OwnPath::NoAnswer) {
+    switch (platform.ownProgramPath(own)) {
+    case OwnPath::Unusable: logMisfit(log, Misfit::NotAnsi); return;
+    case OwnPath::Given:
+        if (!ownPathFromSystem(platform, log, own, path)) return;
+        break;
+    case OwnPath::NoAnswer: {
         const std::string name = programName ? programName : "";
         path = findProgram(platform, name);
         if (path.empty()) path = findProgram(platform, name + ".exe");
+        // A location that does not fit its fields is refused whole; the
+        // settings file name is then made from the empty fields.
+        const Misfit misfit = misfitOf(path);
+        logMisfit(log, misfit);
+        if (misfit != Misfit::None) return;
+        break;
     }
-    // A location that does not fit its fields is refused; the settings file
-    // name is then made from the empty fields.
-    if (!s.launcherFullPath.assign(path)) {
-        logRefusal(log, "launcherFullPath", "longer than " + std::to_string(Text::kWidth) + " characters");
-        return;
     }
+    s.launcherFullPath.assign(path);
     s.launcherDir.assign(folderPart(path));
-    if (s.launcherFile.assign(filePart(path))) s.launcherName.assign(baseName(path));
-    else logRefusal(log, "launcherFile", "longer than " + std::to_string(NameText::kWidth) + " characters");
+    s.launcherFile.assign(filePart(path));
+    s.launcherName.assign(baseName(path));
 }
 
 int runLauncher(LauncherSettings& s, LogFile& log, Platform& platform, int argc, const char* const* argv) {

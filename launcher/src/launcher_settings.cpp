@@ -26,21 +26,36 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-void applyKey(LauncherSettings& s, LogFile& log, Section section, std::string_view key, std::string_view value) {
+// A value with a fault (a character the code page cannot hold, a broken
+// sequence) is refused whole, as one too wide for its field: the field keeps
+// what it held and the log names it.
+void applyKey(LauncherSettings& s, LogFile& log, Section section, std::string_view key, std::string_view value,
+              TextFault fault) {
+    const auto refused = [&](const char* field) {
+        if (fault == TextFault::None) return false;
+        logRefusal(log, field, faultReason(fault));
+        return true;
+    };
+    const auto take = [&](Text& field, const char* name) {
+        if (!refused(name)) field.assign(value);
+    };
+    const auto append = [&](TextList& list, const char* name) {
+        if (!refused(name)) appendOrLog(log, list, value, name);
+    };
     switch (section) {
     case Section::Installer:
-        if (key == "LOCATION") s.iniInstallerLocation.assign(value);
-        else if (key == "ARG") appendOrLog(log, s.iniInstallerArgs, value, "iniInstallerArgs");
+        if (key == "LOCATION") take(s.iniInstallerLocation, "iniInstallerLocation");
+        else if (key == "ARG") append(s.iniInstallerArgs, "iniInstallerArgs");
         break;
     case Section::Manager:
-        if (key == "LOCATION_KEY") s.iniManagerLocationKey.assign(value);
-        else if (key == "LOCATION_FILE") s.iniManagerLocationFile.assign(value);
-        else if (key == "VERSION") s.iniManagerVersion.assign(value);
-        else if (key == "LAUNCHER") s.iniManagerLauncher.assign(value);
-        else if (key == "LAUNCHER_SILENT") s.iniManagerLauncherSilent.assign(value);
-        else if (key == "INPUT_FILE") s.iniManagerInput.assign(value);
-        else if (key == "ARG") appendOrLog(log, s.iniManagerArgs, value, "iniManagerArgs");
-        else if (key == "MODE") {
+        if (key == "LOCATION_KEY") take(s.iniManagerLocationKey, "iniManagerLocationKey");
+        else if (key == "LOCATION_FILE") take(s.iniManagerLocationFile, "iniManagerLocationFile");
+        else if (key == "VERSION") take(s.iniManagerVersion, "iniManagerVersion");
+        else if (key == "LAUNCHER") take(s.iniManagerLauncher, "iniManagerLauncher");
+        else if (key == "LAUNCHER_SILENT") take(s.iniManagerLauncherSilent, "iniManagerLauncherSilent");
+        else if (key == "INPUT_FILE") take(s.iniManagerInput, "iniManagerInput");
+        else if (key == "ARG") append(s.iniManagerArgs, "iniManagerArgs");
+        else if (key == "MODE" && !refused("iniMode")) {
             s.iniMode.assign(value);
             const std::string_view mode = trimBlanks(value);
             if (mode == "INSTALL") s.runMode = INSTALL;
@@ -49,9 +64,9 @@ void applyKey(LauncherSettings& s, LogFile& log, Section section, std::string_vi
         }
         break;
     case Section::Common:
-        if (key == "SILENT") s.iniSilent.assign(value);
-        else if (key == "ISADMIN") s.iniIsAdmin.assign(value);
-        else if (key == "APPDATALOCATION") s.iniAppDataLocation.assign(value);
+        if (key == "SILENT") take(s.iniSilent, "iniSilent");
+        else if (key == "ISADMIN") take(s.iniIsAdmin, "iniIsAdmin");
+        else if (key == "APPDATALOCATION") take(s.iniAppDataLocation, "iniAppDataLocation");
         break;
     case Section::None: break;
     }
@@ -71,8 +86,8 @@ bool appendOrLog(LogFile& log, TextList& list, std::string_view value, const cha
 bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
 bool isFalseWord(std::string_view text) { return equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no"); }
 
-void parseSettingsText(LauncherSettings& s, LogFile& log, std::string_view text) {
-    TextLines lines(text);
+void parseSettingsText(LauncherSettings& s, LogFile& log, Platform& platform, std::string_view text) {
+    TextLines lines(text, platform);
     parseSettingsLines(s, log, lines);
 }
 
@@ -101,7 +116,8 @@ void parseSettingsLines(LauncherSettings& s, LogFile& log, TextLines& lines) {
             continue;
         }
         std::string_view key, value;
-        if (splitKeyValue(line, key, value)) applyKey(s, log, section, key, value);
+        TextFault fault = TextFault::None;
+        if (splitPiece(lines, line, key, value, fault)) applyKey(s, log, section, key, value, fault);
     }
 }
 
@@ -109,14 +125,13 @@ bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, con
     // The file lies beside the launcher. A name without a folder (the launcher's
     // own location is unknown) would be opened in the current folder, where
     // anyone can leave one: it counts as a file that cannot be opened.
-    const std::unique_ptr<ChunkReader> file = folderPart(path).empty() ? nullptr : platform.openFile(path);
-    if (!file) {
+    const std::unique_ptr<TextLines> lines = folderPart(path).empty() ? nullptr : openTextLines(platform, path);
+    if (!lines) {
         const std::string text = formatMessage(loadMessage(platform, kMsgCannotOpenIni), platform.ansiToUtf8(path));
         showMessageBox(platform, text, "", kBoxError);
         return false;
     }
-    TextLines lines(*file);
-    parseSettingsLines(s, log, lines);
+    parseSettingsLines(s, log, *lines);
     return true;
 }
 

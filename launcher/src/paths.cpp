@@ -1,5 +1,6 @@
 #include "stelvo/paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace stelvo {
@@ -62,6 +63,13 @@ int normalizePath(std::string_view source, std::string& destination, std::size_t
     }
     destination = std::move(result);
     return kNormalized;
+}
+
+bool textInFixedRoom(const char* buffer, std::size_t room, std::string& text) {
+    const std::size_t length = std::find(buffer, buffer + room, '\0') - buffer;
+    if (length >= room) return false;
+    text.assign(buffer, length);
+    return true;
 }
 
 std::string expandFolderPlaceholder(const LauncherSettings& s, Platform& platform, std::string_view path) {

@@ -1,16 +1,11 @@
 #include "stelvo/text_lines.h"
 
+#include "stelvo/platform.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace stelvo {
-namespace {
-
-// Big enough that a file is read in few calls, small enough to be a constant.
-constexpr std::size_t kChunk = 64 * 1024;
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-}  // namespace
 
 std::size_t MemoryReader::read(char* buffer, std::size_t room) {
     const std::size_t n = std::min({room, m_chunk, m_text.size()});
@@ -19,43 +14,50 @@ std::size_t MemoryReader::read(char* buffer, std::size_t room) {
     return n;
 }
 
-TextLines::TextLines(ChunkReader& reader) : m_reader(reader), m_buffer(kChunk) {}
+TextLines::TextLines(std::unique_ptr<ChunkReader> file, Reopen again, Platform& platform)
+    : m_file(std::move(file)),
+      m_decoder(*m_file, std::move(again), platform),
+      m_buffer(new char[kReadChunk]),
+      m_faults(new TextFault[kReadChunk]) {}
 
-TextLines::TextLines(std::string_view text)
-    : m_memory(std::make_unique<MemoryReader>(text)), m_reader(*m_memory), m_buffer(kChunk) {}
+TextLines::TextLines(std::string_view text, Platform& platform, std::size_t chunk)
+    : TextLines(
+          std::make_unique<MemoryReader>(text, chunk), [text] { return std::make_unique<MemoryReader>(text); },
+          platform) {}
 
 bool TextLines::fill() {
     if (m_begin > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        std::memmove(m_buffer.get(), m_buffer.get() + m_begin, m_end - m_begin);
+        std::copy(m_faults.get() + m_begin, m_faults.get() + m_end, m_faults.get());
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_end == m_buffer.size()) return false;
-    const std::size_t got = m_reader.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (m_end == kReadChunk) return false;
+    const std::size_t got = m_decoder.read(m_buffer.get() + m_end, m_faults.get() + m_end, kReadChunk - m_end);
     m_end += got;
     return got > 0;
 }
 
-void TextLines::skipByteOrderMark() {
-    const std::size_t size = sizeof kByteOrderMark - 1;
-    while (m_end - m_begin < size && fill()) {}
-    if (m_end - m_begin >= size && std::memcmp(m_buffer.data() + m_begin, kByteOrderMark, size) == 0) m_begin += size;
-}
-
 bool TextLines::next(std::string& line) {
-    if (!m_started) {
-        m_started = true;
-        skipByteOrderMark();
-    }
     if (m_begin == m_end && !fill()) return false;
     line.clear();
+    m_fault = TextFault::None;
+    m_faultAt = std::string::npos;
     while (line.size() < kLinePiece) {
         if (m_begin == m_end && !fill()) break;
         // Copy the run up to the next line end, CR or the piece's limit at once.
         const std::size_t limit = std::min(m_end - m_begin, kLinePiece - line.size());
-        const char* run = m_buffer.data() + m_begin;
+        const char* run = m_buffer.get() + m_begin;
         std::size_t n = 0;
         while (n < limit && run[n] != '\n' && run[n] != '\r') ++n;
+        if (m_faultAt == std::string::npos && m_decoder.faulted()) {
+            const TextFault* faults = m_faults.get() + m_begin;
+            const TextFault* first = std::find_if(faults, faults + n, [](TextFault f) { return f != TextFault::None; });
+            if (first != faults + n) {
+                m_fault = *first;
+                m_faultAt = line.size() + static_cast<std::size_t>(first - faults);
+            }
+        }
         line.append(run, n);
         m_begin += n;
         if (n == limit) continue;
@@ -65,10 +67,23 @@ bool TextLines::next(std::string& line) {
         if (c == '\n') break;
     }
     const std::size_t nul = line.find('\0');
-    if (nul != std::string::npos) line.resize(nul);
+    if (nul != std::string::npos) {
+        line.resize(nul);
+        if (m_faultAt != std::string::npos && m_faultAt >= nul) {
+            m_fault = TextFault::None;
+            m_faultAt = std::string::npos;
+        }
+    }
     const std::size_t newline = line.find('\n');
     if (newline != std::string::npos) line.erase(newline, 1);
     return true;
+}
+
+std::unique_ptr<TextLines> openTextLines(Platform& platform, const std::string& path) {
+    std::unique_ptr<ChunkReader> file = platform.openFile(path);
+    if (!file) return nullptr;
+    return std::make_unique<TextLines>(
+        std::move(file), [&platform, path] { return platform.openFile(path); }, platform);
 }
 
 bool splitKeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
@@ -76,6 +91,14 @@ bool splitKeyValue(std::string_view line, std::string_view& key, std::string_vie
     if (equals == std::string_view::npos || equals == 0) return false;
     key = line.substr(0, equals);
     value = line.substr(equals + 1);
+    return true;
+}
+
+bool splitPiece(const TextLines& lines, std::string_view line, std::string_view& key, std::string_view& value,
+                TextFault& fault) {
+    if (!splitKeyValue(line, key, value) || lines.faultAt() < key.size()) return false;
+    // The "=" is never a fault's placeholder, so any fault left stands in the value.
+    fault = lines.fault();
     return true;
 }
 

@@ -23,19 +23,6 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-void appendUtf16(std::u16string& out, char32_t c) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<char16_t>(c));
-    } else {
-        c -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    }
-}
-
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-
 }  // namespace
 
 std::string utf16ToUtf8(std::u16string_view text) {
@@ -54,33 +41,54 @@ std::string utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+int decodeUtf8(std::string_view bytes, char32_t& c) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[0]);
+    int length = 0;
+    // The second byte's range rules out overlong forms, surrogates and characters beyond U+10FFFF.
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead < 0x80) length = 1, c = lead;
+    else if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07;
+    else return -1;
+    if (lead == 0xE0) low = 0xA0;
+    else if (lead == 0xED) high = 0x9F;
+    else if (lead == 0xF0) low = 0x90;
+    else if (lead == 0xF4) high = 0x8F;
+    for (int k = 1; k < length; ++k) {
+        if (static_cast<std::size_t>(k) >= bytes.size()) return 0;
+        const unsigned char next = static_cast<unsigned char>(bytes[k]);
+        if (next < low || next > high) return -1;
+        low = 0x80, high = 0xBF;
+        c = (c << 6) | (next & 0x3F);
+    }
+    return length;
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out.push_back(static_cast<char16_t>(c));
+    } else {
+        c -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    }
+}
+
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
     std::size_t i = 0;
     while (i < text.size()) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
         char32_t c = 0;
-        if (lead < 0x80) length = 1, c = lead;
-        else if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F;
-        else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F;
-        else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07;
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) valid = false;
-            else c = (c << 6) | (next & 0x3F);
-        }
-        if (valid && ((length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                      (length == 4 && (c < 0x10000 || c > 0x10FFFF))))
-            valid = false;
-        if (!valid) {
+        // A sequence cut by the end of the text is as invalid as a malformed one.
+        const int length = decodeUtf8(text.substr(i), c);
+        if (length <= 0) {
             appendUtf16(out, kReplacement);
             ++i;
             continue;
         }
         appendUtf16(out, c);
-        i += length;
+        i += static_cast<std::size_t>(length);
     }
     return out;
 }

@@ -5,6 +5,7 @@
 #include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
 #include "mirravon/unique_owner.h"
+#include "stelvo/paths.h"
 #include "stelvo/utf8.h"
 
 #include <windows.h>
@@ -58,8 +59,10 @@ bool Win32Platform::pathIsRelative(const std::string& path) { return ::PathIsRel
 bool Win32Platform::folderPath(int csidl, std::string& path) {
     char buffer[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, 0, buffer))) return false;
-    path = buffer;
-    return true;
+    // The function's room is fixed, and its conversion to ANSI may leave a path
+    // that filled it without a terminator: that is no answer. A terminated path
+    // is whole (a longer one fails the call); the fields' widths judge it.
+    return textInFixedRoom(buffer, sizeof buffer, path);
 }
 
 RegistryRead Win32Platform::readRegistryValue(RegistryRoot root, RegistryView view, const std::string& key,
@@ -92,17 +95,37 @@ std::unique_ptr<ChunkReader> Win32Platform::openFile(const std::string& path) {
     return std::make_unique<Win32FileReader>(std::move(file));
 }
 
-OwnPath Win32Platform::ownProgramPath(std::string& path) {
+OwnPath Win32Platform::ownProgramPath(std::u16string& path) {
     std::wstring wide(kLongestPath, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], static_cast<DWORD>(wide.size()));
     if (length == 0) return OwnPath::NoAnswer;
     // The whole room: the path was cut.
     if (length >= wide.size()) return OwnPath::Unusable;
-    // A character the ANSI code page cannot hold would name another file.
-    std::optional<std::string> ansi = mirravon::AnsiFromWideExactly(wide.data(), length);
-    if (!ansi) return OwnPath::Unusable;
-    path = std::move(*ansi);
+    path.assign(reinterpret_cast<const char16_t*>(wide.data()), length);
     return OwnPath::Given;
+}
+
+bool Win32Platform::shortPath(const std::u16string& path, std::u16string& shortForm) {
+    const auto* longPath = reinterpret_cast<const wchar_t*>(path.c_str());
+    const DWORD needed = ::GetShortPathNameW(longPath, nullptr, 0);
+    if (needed == 0) return false;
+    std::wstring buffer(needed, L'\0');
+    // A room too small is answered with the room needed, not with a cut path:
+    // the path changed between the calls, and there is no answer.
+    const DWORD length = ::GetShortPathNameW(longPath, &buffer[0], needed);
+    if (length == 0 || length >= needed) return false;
+    shortForm.assign(reinterpret_cast<const char16_t*>(buffer.data()), length);
+    return true;
+}
+
+bool Win32Platform::ansiFromUtf16(std::u16string_view text, std::string& ansi) {
+    // A character that the code page holds only as a look-alike or as its
+    // default character would name another file or setting.
+    std::optional<std::string> exact =
+        mirravon::AnsiFromWideExactly(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+    if (!exact) return false;
+    ansi = std::move(*exact);
+    return true;
 }
 
 bool Win32Platform::currentDirectory(std::string& dir) {

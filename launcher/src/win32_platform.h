@@ -16,7 +16,9 @@ public:
                                    const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<ChunkReader> openFile(const std::string& path) override;
-    OwnPath ownProgramPath(std::string& path) override;
+    OwnPath ownProgramPath(std::u16string& path) override;
+    bool shortPath(const std::u16string& path, std::u16string& shortForm) override;
+    bool ansiFromUtf16(std::u16string_view text, std::string& ansi) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;

@@ -47,36 +47,64 @@ TEST(CompareVersions, Parts) {
 }
 
 TEST(PropertyTable, FirstLineOfAKeyWinsAndNothingIsTrimmed) {
+    FakePlatform p;
     PropertyTable t;
-    t.loadText("version=1\nversion=2\n location=x\nk=a=b\n#c=d\nnoequals\n=v\nempty=\r\n");
+    t.loadText(p, "version=1\nversion=2\n location=x\nk=a=b\n#c=d\nnoequals\n=v\nempty=\r\nab=1\ncd\n");
     EXPECT_EQ(*t.lookup("version"), "1");
     EXPECT_FALSE(t.contains("location"));
     EXPECT_EQ(*t.lookup(" location"), "x");
     EXPECT_EQ(*t.lookup("k"), "a=b");
     EXPECT_EQ(*t.lookup("#c"), "d");
     EXPECT_EQ(*t.lookup("empty"), "");
-    EXPECT_EQ(t.lookup("noequals"), nullptr);
+    // A line without "=", or that starts with it, is no pair, and never takes the previous line's.
+    EXPECT_FALSE(t.contains("noequals"));
+    EXPECT_FALSE(t.contains(""));
+    EXPECT_FALSE(t.contains("cd"));
     EXPECT_EQ(t.lookup("Version"), nullptr);
     EXPECT_FALSE(t.add("version", "3"));
     EXPECT_TRUE(t.add("new", "n"));
-    t.loadText("other=1\n");
+    t.loadText(p, "other=1\n");
     EXPECT_EQ(t.lookup("new"), nullptr);
 }
 
 TEST(PropertyTable, ReadOneProperty) {
     FakePlatform p;
     p.files["C:\\ref.properties"] = "location=C:\\Q\nversion=7.1\n";
+    LogFile log;
     ReferenceText out;
     out.assign("before");
-    EXPECT_FALSE(readProperty(p, "C:\\missing", "version", out));
+    EXPECT_FALSE(readProperty(p, log, "C:\\missing", "version", out, "refVersion"));
     EXPECT_EQ(out.str(), "before");
-    EXPECT_FALSE(readProperty(p, "C:\\ref.properties", "absent", out));
+    EXPECT_FALSE(readProperty(p, log, "C:\\ref.properties", "absent", out, "refVersion"));
     EXPECT_EQ(out.str(), "");
-    EXPECT_TRUE(readProperty(p, "C:\\ref.properties", "version", out));
+    EXPECT_TRUE(readProperty(p, log, "C:\\ref.properties", "version", out, "refVersion"));
     EXPECT_EQ(out.str(), "7.1");
     PropertyTable t;
     EXPECT_FALSE(t.load(p, "C:\\missing"));
     EXPECT_TRUE(t.empty());
+}
+
+// The reference file shares the settings file's reading: any encoding, and a
+// value the code page cannot hold is refused (and logged) on the key's first
+// line, which decides.
+TEST(PropertyTable, ReferenceFileInUtf16AndAValueTheCodePageCannotHold) {
+    FakePlatform p;
+    LogFile log;
+    log.openInMemory();
+    p.files["C:\\ref.properties"] =
+        stelvo_test::utf16File("version=7.1\r\nlocation=C:\\\xd0\x94\xd0\xbe\xd0\xbc\r\nlocation=C:\\Q\r\n");
+    ReferenceText version, location;
+    location.assign("before");
+    EXPECT_TRUE(readProperty(p, log, "C:\\ref.properties", "version", version, "refVersion"));
+    EXPECT_EQ(version.str(), "7.1");
+    EXPECT_FALSE(readProperty(p, log, "C:\\ref.properties", "location", location, "refLocation"));
+    EXPECT_EQ(location.str(), "");
+    EXPECT_EQ(log.memory(), "refLocation refused: a character that the ANSI code page cannot hold exactly\n");
+    PropertyTable t;
+    ASSERT_TRUE(t.load(p, "C:\\ref.properties"));
+    EXPECT_EQ(*t.lookup("version"), "7.1");
+    EXPECT_TRUE(t.contains("location"));
+    EXPECT_EQ(t.lookup("location"), nullptr);
 }
 
 class Discovery : public ::testing::Test {

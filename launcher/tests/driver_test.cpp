@@ -112,16 +112,16 @@ TEST_F(Driver, OwnPathComesFromTheSystemSoAPlantedLauncherIsNotTaken) {
     EXPECT_EQ(s.launcherFullPath.str(), "C:\\img\\stelvo.exe");
     EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
 
-    // A system path that does not fit the field (256 characters), or that the
-    // code page cannot hold, is not replaced by the search: the location stays
-    // empty and ".ini" is not opened, not even one left in the current folder.
+    // A system path that does not fit the field (256 characters) and has no
+    // short form, or that was cut, is not replaced by the search: the location
+    // stays empty and ".ini" is not opened, not even one left in the current folder.
     for (const bool unusable : {false, true}) {
         FakePlatform fp;
         fp.files = p.files;
         fp.files[".ini"] = p.files["C:\\Downloads\\.\\stelvo.ini"];
         fp.currentDir = p.currentDir;
         fp.ownPath = "C:\\" + std::string(242, 'd') + "\\stelvo.exe";
-        fp.ownPathUnusable = unusable;
+        fp.ownPathCut = unusable;
         LauncherSettings ls;
         LogFile lslog;
         EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), 1) << unusable;
@@ -139,13 +139,66 @@ TEST_F(Driver, MissingSettingsFileShowsItsBoxEvenWhenSilent) {
     EXPECT_TRUE(p.starts.empty());
 }
 
+// A file name beyond its field leaves the whole location empty: no settings
+// file is read, neither "<dir>.ini" beside the launcher nor ".ini".
 TEST_F(Driver, LauncherNameBeyond51CharactersIsRefused) {
     const std::string longName = "C:\\img\\" + std::string(48, 'n') + ".exe";  // 52 characters
     p.files[longName] = "";
+    p.files["C:\\img\\.ini"] = kIni;
+    p.files[".ini"] = kIni;
     const char* args[] = {longName.c_str()};
     EXPECT_EQ(runLauncher(s, log, p, 1, args), 1);
     EXPECT_TRUE(s.launcherFile.empty());
-    EXPECT_EQ(boxText(), "Cannot open INI file: C:\\img\\.ini\n");
+    EXPECT_TRUE(s.launcherDir.empty());
+    EXPECT_EQ(boxText(), "Cannot open INI file: .ini\n");
+    EXPECT_EQ(p.opens, 0);
+}
+
+// A path that the record cannot hold (a folder outside the ANSI code page, a
+// path beyond 255 characters) is taken in its short form, which every path
+// made from the location then uses; the file name keeps its own form. Without
+// a short form that fits, nothing is read.
+TEST_F(Driver, OwnPathThatTheRecordCannotHoldIsTakenInItsShortForm) {
+    const std::string cyrillic = "C:\\\xd0\x94\xd0\xbe\xd0\xbc\\";  // C:\Дом\ in UTF-8
+    const std::string deep = "C:\\" + std::string(242, 'd') + "\\";
+    struct Case {
+        std::string own;
+        std::string shortForm;  // empty: none
+        std::string location;   // empty: refused
+    };
+    const Case cases[] = {
+        {cyrillic + "stelvo.exe", "C:\\DOM~1\\STELVO.EXE", "C:\\DOM~1\\stelvo.exe"},
+        {deep + "stelvo.exe", "C:\\DDDDDD~1\\stelvo.exe", "C:\\DDDDDD~1\\stelvo.exe"},
+        {cyrillic + "stelvo.exe", "", ""},
+        {cyrillic + "stelvo.exe", "C:\\\xd0\x94\xd0\xbe\xd0\xbc\\stelvo.exe", ""},       // short names off
+        {cyrillic + "stelvo.exe", "C:\\" + std::string(250, 'D') + "\\STELVO.EXE", ""},  // still too long
+        {"C:\\img\\\xd0\x94.exe", "C:\\img\\D8A3~1.EXE", ""},  // the file name itself is outside the code page
+        {"C:\\img\\" + std::string(48, 'n') + ".exe", "C:\\img\\NNNNNN~1.EXE", ""},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fp;
+        fp.registry[{RegistryRoot::CurrentUser, "Software\\Q"}] = {{"location", "C:\\Q"}, {"version", "7.0"}};
+        fp.files["C:\\Q\\bin\\agent.exe"] = "";
+        fp.files[".ini"] = kIni;
+        fp.files["C:\\img\\.ini"] = kIni;
+        fp.ownPath = c.own;
+        if (!c.shortForm.empty()) fp.shortPaths[c.own] = c.shortForm;
+        if (!c.location.empty()) fp.files[folderPart(c.location) + "stelvo.ini"] = kIni;
+        LauncherSettings ls;
+        LogFile lslog;
+        const char* args[] = {"stelvo"};
+        EXPECT_EQ(runLauncher(ls, lslog, fp, 1, args), c.location.empty() ? 1 : 0) << c.own;
+        EXPECT_EQ(ls.launcherFullPath.str(), c.location) << c.own;
+        if (c.location.empty()) {
+            ASSERT_EQ(fp.boxes.size(), 1u) << c.own;
+            EXPECT_EQ(fp.boxText(0), "Cannot open INI file: .ini\n") << c.own;
+            EXPECT_EQ(fp.opens, 0) << c.own;
+        } else {
+            EXPECT_EQ(ls.launcherDir.str(), folderPart(c.location));
+            EXPECT_EQ(ls.launcherName.str(), "stelvo");
+            EXPECT_EQ(ls.iniManagerVersion.str(), "7.0") << c.own;
+        }
+    }
 }
 
 TEST_F(Driver, HelpShowsUsageAndEndsWithZero) {
@@ -333,24 +386,21 @@ TEST_F(Driver, AgentProgramThatIsAFolderCountsAsMissing) {
 
 TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
     installAgent("7.0");
-    // A launcher file name of 52 characters: the name is refused and "<dir>.ini" is read.
-    const std::string longName = "C:\\img\\" + std::string(48, 'n') + ".exe";
-    p.files[longName] = "";
     std::string ini = "[INSTALLER]\n";
     for (int i = 0; i < 256; ++i) ini += "ARG=a\n";
     ini += "[MANAGER]\nLOCATION_KEY=Software\\Q\nVERSION=7.0\nLAUNCHER=bin\\agent.exe\n";
-    p.files["C:\\img\\.ini"] = ini;
+    p.files["C:\\img\\stelvo.ini"] = ini;
+    const std::string launcher = "C:\\img\\stelvo.exe";
     const std::string logPath = ::testing::TempDir() + "stelvo_refusals_test.log";
     const std::string tooLong(256, 'x');
     const std::string input(250, 'i');  // fits, but not once joined to the launcher's folder
     const char* args[] = {
-        longName.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),   "-log",
+        launcher.c_str(), "-appDataLocation", tooLong.c_str(), "-input",       input.c_str(),   "-log",
         logPath.c_str(),  "-appDataLocation", tooLong.c_str(), "-managerArgs", tooLong.c_str(), "b"};
     EXPECT_EQ(runLauncher(s, log, p, 12, args), 0);
     const std::string written = readFile(logPath);
     std::remove(logPath.c_str());
     const std::string early =
-        "launcherFile refused: longer than 51 characters\n"
         "iniInstallerArgs refused: more than 255 entries\n"
         "argAppDataLocation refused: longer than 255 characters\n"
         "argManagerArgs refused: an entry longer than 255 characters\n";
@@ -361,7 +411,7 @@ TEST_F(Driver, EachRefusedValueIsLoggedOnceWithItsReason) {
     EXPECT_NE(written.find("argAppDataLocation: ()\nargManagerArgs[0]: (b)\n" + early + joined + "\nMode\n"),
               std::string::npos);
     EXPECT_NE(written.find("inputFile: ()\n"), std::string::npos);
-    for (const char* field : {"launcherFile", "argAppDataLocation", "inputFile"})
+    for (const char* field : {"iniInstallerArgs", "argAppDataLocation", "inputFile"})
         EXPECT_EQ(written.find(field + std::string(" refused"), written.find(field + std::string(" refused")) + 1),
                   std::string::npos)
             << field;

@@ -79,14 +79,32 @@ private:
 std::unique_ptr<stelvo::ChunkReader> FakePlatform::openFile(const std::string& path) {
     auto it = files.find(path);
     if (it == files.end()) return nullptr;
+    ++opens;
     return std::make_unique<ContentReader>(it->second, readChunk);
 }
 
-stelvo::OwnPath FakePlatform::ownProgramPath(std::string& path) {
-    if (ownPathUnusable) return stelvo::OwnPath::Unusable;
+stelvo::OwnPath FakePlatform::ownProgramPath(std::u16string& path) {
+    if (ownPathCut) return stelvo::OwnPath::Unusable;
     if (ownPath.empty()) return stelvo::OwnPath::NoAnswer;
-    path = ownPath;
+    path = stelvo::utf8ToUtf16(ownPath);
     return stelvo::OwnPath::Given;
+}
+
+bool FakePlatform::shortPath(const std::u16string& path, std::u16string& shortForm) {
+    auto it = shortPaths.find(stelvo::utf16ToUtf8(path));
+    if (it == shortPaths.end()) return false;
+    shortForm = stelvo::utf8ToUtf16(it->second);
+    return true;
+}
+
+bool FakePlatform::ansiFromUtf16(std::u16string_view text, std::string& ansi) {
+    std::string latin1;
+    for (char16_t unit : text) {
+        if (unit > 0xFF) return false;
+        latin1.push_back(static_cast<char>(unit));
+    }
+    ansi = std::move(latin1);
+    return true;
 }
 
 bool FakePlatform::currentDirectory(std::string& dir) {
@@ -145,6 +163,15 @@ long FakePlatform::runAndWait(const std::string& program, const std::string& com
 bool FakePlatform::startProcess(const std::string& program, const std::string& commandLine) {
     starts.push_back({program, commandLine, false});
     return processesCreatable && !program.empty();
+}
+
+std::string utf16File(std::string_view utf8, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : stelvo::utf8ToUtf16(utf8)) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
 }
 
 std::string FakePlatform::boxText(std::size_t i) const { return stelvo::utf16ToUtf8(boxes.at(i).text); }

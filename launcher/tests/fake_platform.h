@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,10 +39,14 @@ public:
     std::map<std::string, std::string> files;
     // The most bytes one read of an opened file hands over.
     std::size_t readChunk = static_cast<std::size_t>(-1);
-    // The launcher's own path as the system gives it; empty: the system gives
-    // none, or (ownPathUnusable) one the ANSI code page cannot hold.
+    // How many times a file was opened.
+    int opens = 0;
+    // The launcher's own path as the system gives it, in UTF-8; empty: the
+    // system gives none, or (ownPathCut) one that was cut.
     std::string ownPath;
-    bool ownPathUnusable = false;
+    bool ownPathCut = false;
+    // Short forms of paths, in UTF-8; a path not here has none.
+    std::map<std::string, std::string> shortPaths;
     std::set<std::string> folders;
     std::map<std::string, std::string> environment;
     std::string currentDir = "C:\\work";
@@ -73,7 +78,10 @@ public:
                                    const std::string& name, std::string& data) override;
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<stelvo::ChunkReader> openFile(const std::string& path) override;
-    stelvo::OwnPath ownProgramPath(std::string& path) override;
+    stelvo::OwnPath ownProgramPath(std::u16string& path) override;
+    bool shortPath(const std::u16string& path, std::u16string& shortForm) override;
+    // The ANSI code page here is Latin-1.
+    bool ansiFromUtf16(std::u16string_view text, std::string& ansi) override;
     bool currentDirectory(std::string& dir) override;
     bool environmentVariable(const std::string& name, std::string& value) override;
     bool systemDirectory(std::string& dir) override;
@@ -90,5 +98,8 @@ public:
     std::string boxText(std::size_t i) const;
     std::string boxTitle(std::size_t i) const;
 };
+
+// `utf8` as a file written in UTF-16 with its byte-order mark.
+std::string utf16File(std::string_view utf8, bool bigEndian = false);
 
 }  // namespace stelvo_test

@@ -17,7 +17,8 @@ namespace {
 LauncherSettings parsed(const std::string& text) {
     LauncherSettings s;
     LogFile log;
-    parseSettingsText(s, log, text);
+    FakePlatform p;
+    parseSettingsText(s, log, p, text);
     return s;
 }
 
@@ -101,14 +102,15 @@ TEST(SettingsFile, CrLfLinesAndLongLinesCutInto254CharacterPieces) {
 }
 
 TEST(TextLines, PiecesNewlinesAndNulBytes) {
+    FakePlatform p;
     const std::string text = std::string("a\nb\r\nc\rd\n\ne") + std::string("\0f\ng", 4);
-    TextLines lines(text);
+    TextLines lines(text, p);
     std::vector<std::string> got;
     std::string line;
     while (lines.next(line)) got.push_back(line);
     EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c\rd", "", "e", "g"}));
     const std::string exactText = std::string(254, 'x') + "\n";
-    TextLines exact(exactText);
+    TextLines exact(exactText, p);
     ASSERT_TRUE(exact.next(line));
     EXPECT_EQ(line.size(), 254u);
     ASSERT_TRUE(exact.next(line));
@@ -119,24 +121,27 @@ TEST(TextLines, PiecesNewlinesAndNulBytes) {
 TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
     const std::string text = std::string("\xEF\xBB\xBF[MANAGER]\r\nVERSION=1\r\n") + std::string(300, 'x') +
                              std::string("\r\n\r\rA\0B\n\xEF\xBB\xBFlast", 16);
-    const auto linesOf = [](TextLines&& lines) {
+    const auto linesOf = [](TextLines& lines) {
         std::vector<std::string> got;
         std::string line;
         while (lines.next(line)) got.push_back(line);
         return got;
     };
+    // Only the first mark is one: the later one is a character (U+FEFF) that the code page does not hold.
     const std::vector<std::string> expected = {"[MANAGER]",          "VERSION=1", std::string(254, 'x'),
-                                               std::string(46, 'x'), "\r\rA",     "\xEF\xBB\xBFlast"};
-    EXPECT_EQ(linesOf(TextLines(text)), expected);
+                                               std::string(46, 'x'), "\r\rA",     "?last"};
     FakePlatform p;
     LogFile log;
+    TextLines whole(text, p);
+    EXPECT_EQ(linesOf(whole), expected);
     p.files["C:\\f"] = text;
     for (std::size_t chunk : {1, 2, 3, 253, 255}) {
         p.readChunk = chunk;
-        const auto file = p.openFile("C:\\f");
-        EXPECT_EQ(linesOf(TextLines(*file)), expected) << chunk;
+        const auto file = openTextLines(p, "C:\\f");
+        EXPECT_EQ(linesOf(*file), expected) << chunk;
     }
-    EXPECT_EQ(linesOf(TextLines("\xEF\xBB")), (std::vector<std::string>{"\xEF\xBB"}));
+    TextLines cutMark("\xEF\xBB", p);
+    EXPECT_EQ(linesOf(cutMark), (std::vector<std::string>{"\xEF\xBB"}));
 
     // Both files as Notepad writes them, read through the platform.
     p.readChunk = 2;
@@ -145,8 +150,130 @@ TEST(TextLines, ChunkBoundariesChangeNothingAndALeadingByteOrderMarkIsSkipped) {
     LauncherSettings s;
     ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
     EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
-    EXPECT_TRUE(readProperty(p, "C:\\ref.properties", "location", s.refLocation));
+    EXPECT_TRUE(readProperty(p, log, "C:\\ref.properties", "location", s.refLocation, "refLocation"));
     EXPECT_EQ(s.refLocation.str(), "C:\\Q");
+}
+
+// Notepad's and PowerShell's encodings all give the record the same ANSI
+// bytes (here Latin-1): a mark decides, and a file without one is UTF-8 only
+// when it holds a non-ASCII sequence; a file of ASCII is read once.
+TEST(SettingsFile, EveryEncodingWindowsWritesGivesTheSameRecord) {
+    const std::string utf8 =
+        "[MANAGER]\r\nVERSION=7.0\r\nARG=caf\xc3\xa9\r\n[COMMON]\r\nAPPDATALOCATION=C:\\Donn\xc3\xa9"
+        "es\r\n";
+    const std::string ansi =
+        "[MANAGER]\r\nVERSION=7.0\r\nARG=caf\xe9\r\n[COMMON]\r\nAPPDATALOCATION=C:\\Donn\xe9"
+        "es\r\n";
+    const std::pair<std::string, int> files[] = {
+        {stelvo_test::utf16File(utf8), 1},
+        {stelvo_test::utf16File(utf8, true), 1},
+        {"\xEF\xBB\xBF" + utf8, 1},
+        {utf8, 2},
+        {ansi, 2},
+    };
+    for (std::size_t chunk : {std::size_t(1), std::size_t(3), std::size_t(-1)}) {
+        for (const auto& [content, opens] : files) {
+            FakePlatform p;
+            LogFile log;
+            p.readChunk = chunk;
+            p.files["C:\\stelvo.ini"] = content;
+            LauncherSettings s;
+            ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
+            EXPECT_EQ(s.iniManagerVersion.str(), "7.0") << content;
+            EXPECT_EQ(s.iniManagerArgs.entries(), (std::vector<std::string>{"caf\xe9"})) << content;
+            EXPECT_EQ(s.iniAppDataLocation.str(),
+                      "C:\\Donn\xe9"
+                      "es")
+                << content;
+            EXPECT_EQ(p.opens, opens) << content;
+        }
+    }
+    FakePlatform p;
+    LogFile log;
+    LauncherSettings s;
+    p.files["C:\\stelvo.ini"] = "[MANAGER]\nVERSION=7.0\n";
+    ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
+    EXPECT_EQ(p.opens, 1);
+}
+
+// A file without a mark is UTF-8 only when all of it is: an ANSI file whose
+// first accented letters look like UTF-8 is still read byte for byte when a
+// later one, beyond the first chunk, is not.
+TEST(SettingsFile, AnAnsiFileIsReadByteForByteUnlessItIsUtf8Throughout) {
+    const std::string head = "[MANAGER]\nLAUNCHER=\xc3\xa9.exe\n" + std::string(70000, ';') + "\n";
+    for (const bool utf8 : {false, true}) {
+        FakePlatform p;
+        LogFile log;
+        p.files["C:\\stelvo.ini"] = head + (utf8 ? "VERSION=J\xc3\xbcrgen\n" : "VERSION=J\xfcrgen\n");
+        LauncherSettings s;
+        ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
+        EXPECT_EQ(s.iniManagerLauncher.str(), utf8 ? "\xe9.exe" : "\xc3\xa9.exe");
+        EXPECT_EQ(s.iniManagerVersion.str(), "J\xfcrgen");
+    }
+}
+
+// A value with a character the code page cannot hold is refused whole and
+// logged, as one too wide for its field (the field keeps what it held);
+// comments, unknown keys and what follows a NUL are not values.
+TEST(SettingsFile, AValueTheCodePageCannotHoldIsRefusedAndLogged) {
+    const std::string dom = "\xd0\x94\xd0\xbe\xd0\xbc";  // Дом
+    FakePlatform p;
+    LogFile log;
+    log.openInMemory();
+    p.files["C:\\stelvo.ini"] = ";" + dom + "\n[MANAGER]\nVERSION=7.0\nLAUNCHER=a.exe\nLAUNCHER=" + dom +
+                                ".exe\nARG=a\nARG=" + dom + "\nARG=b\nMODE=UNINSTALL\nMODE=" + dom + "\nINPUT_FILE=x" +
+                                std::string(1, '\0') + dom + "\n" + dom + "=1\n[" + dom +
+                                "]\nLAUNCHER_SILENT=s.exe\n[COMMON]\nAPPDATALOCATION=C:\\" + dom + "\n";
+    LauncherSettings s;
+    ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
+    EXPECT_EQ(s.iniManagerVersion.str(), "7.0");
+    EXPECT_EQ(s.iniManagerLauncher.str(), "a.exe");
+    EXPECT_EQ(s.iniManagerArgs.entries(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(s.runMode, UNINSTALL);
+    EXPECT_EQ(s.iniMode.str(), "UNINSTALL");
+    EXPECT_EQ(s.iniManagerInput.str(), "x");
+    EXPECT_TRUE(s.iniManagerLauncherSilent.empty());  // an unknown section's key
+    EXPECT_TRUE(s.iniAppDataLocation.empty());
+    const std::string why = " refused: a character that the ANSI code page cannot hold exactly\n";
+    EXPECT_EQ(log.memory(),
+              "iniManagerLauncher" + why + "iniManagerArgs" + why + "iniMode" + why + "iniAppDataLocation" + why);
+}
+
+// A UTF-16 file with a lone surrogate or an odd byte count, or a UTF-8 one
+// with a broken sequence, refuses the value that holds it and reads the rest.
+TEST(SettingsFile, ABrokenSequenceRefusesItsValueAndNothingIsReadPastTheEnd) {
+    std::string utf16 = stelvo_test::utf16File("[MANAGER]\nVERSION=");
+    utf16 += std::string(
+        "\x00\xD8"
+        "1\x00\n\x00",
+        6);  // a high surrogate without its low half, then "1"
+    utf16 += stelvo_test::utf16File("LAUNCHER=a.exe\nINPUT_FILE=i").substr(2) + "x";
+    std::string big = stelvo_test::utf16File("[MANAGER]\nVERSION=", true) + std::string("\xDC\x00\x00\n", 4);
+    big += stelvo_test::utf16File("LAUNCHER=a.exe\n", true).substr(2);
+    const std::string utf8 = "\xEF\xBB\xBF[MANAGER]\nVERSION=\xff\nLAUNCHER=a.exe\nINPUT_FILE=\xe2\x82";
+    struct Case {
+        std::string content;
+        const char* why;
+        bool input;  // the last line's INPUT_FILE is refused too
+    };
+    for (const Case& c : {Case{utf16, "a broken UTF-16 sequence", true}, Case{big, "a broken UTF-16 sequence", false},
+                          Case{utf8, "a broken UTF-8 sequence", true}}) {
+        for (std::size_t chunk : {std::size_t(1), std::size_t(-1)}) {
+            FakePlatform p;
+            LogFile log;
+            log.openInMemory();
+            p.readChunk = chunk;
+            p.files["C:\\stelvo.ini"] = c.content;
+            LauncherSettings s;
+            ASSERT_TRUE(readSettingsFile(s, log, p, "C:\\stelvo.ini"));
+            EXPECT_TRUE(s.iniManagerVersion.empty()) << c.why;
+            EXPECT_EQ(s.iniManagerLauncher.str(), "a.exe") << c.why;
+            EXPECT_TRUE(s.iniManagerInput.empty()) << c.why;
+            const std::string refusals = "iniManagerVersion refused: " + std::string(c.why) + "\n" +
+                                         (c.input ? "iniManagerInput refused: " + std::string(c.why) + "\n" : "");
+            EXPECT_EQ(log.memory(), refusals) << c.why << " " << chunk;
+        }
+    }
 }
 
 TEST(SettingsFile, UnreadableFileShowsMessageOneInAnUntitledErrorBoxEvenWhenSilent) {
@@ -161,6 +288,24 @@ TEST(SettingsFile, UnreadableFileShowsMessageOneInAnUntitledErrorBoxEvenWhenSile
     EXPECT_EQ(p.boxes[0].style, 0x10u);
 }
 
+TEST(SettingsFile, InformationDumpListsEveryEntryFromTheFirst) {
+    LauncherSettings s;
+    LogFile log;
+    log.openInMemory();
+    s.iniInstallerArgs.append("i0");
+    s.iniManagerArgs.append("m0");
+    s.iniManagerArgs.append("m1");
+    s.argInstallerArgs.append("a0");
+    s.argManagerArgs.append("b0");
+    writeInformationDump(s, log);
+    const std::string& dump = log.memory();
+    EXPECT_NE(dump.find("iniAppDataLocation: ()\niniInstallerArgs[0]: (i0)\niniManagerArgs[0]: (m0)\n"
+                        "iniManagerArgs[1]: (m1)\n\nCommandline Arguments\n"),
+              std::string::npos);
+    EXPECT_NE(dump.find("argAppDataLocation: ()\nargInstallerArgs[0]: (a0)\nargManagerArgs[0]: (b0)\n"),
+              std::string::npos);
+}
+
 TEST(SettingsFile, ListsStopAt255EntriesAndAreResetWhenTheFileIsRead) {
     std::string text = "[MANAGER]\n";
     for (int i = 0; i < 300; ++i) text += "ARG=" + std::to_string(i) + "\n";
@@ -168,7 +313,8 @@ TEST(SettingsFile, ListsStopAt255EntriesAndAreResetWhenTheFileIsRead) {
     ASSERT_EQ(s.iniManagerArgs.count(), 255u);
     EXPECT_EQ(s.iniManagerArgs[254], "254");
     LogFile log;
-    parseSettingsText(s, log, "[MANAGER]\nARG=only\n");
+    FakePlatform p;
+    parseSettingsText(s, log, p, "[MANAGER]\nARG=only\n");
     EXPECT_EQ(s.iniManagerArgs.count(), 1u);
 }
 
@@ -254,6 +400,29 @@ TEST(Resolve, SilentModeFromTheCommandLineOrTheSettingsInAnyCase) {
     resolveSettings(s, log, p);
     EXPECT_EQ(s.isSilent, 0);
     EXPECT_EQ(s.isDialogAllowed, 1);
+}
+
+// The words are compared whole, from their first letter.
+TEST(Resolve, YesAndNoWordsMustMatchFromTheirFirstLetter) {
+    for (const char* word : {"xes", "frue", "yest", "ye"}) {
+        FakePlatform p;
+        LogFile log;
+        LauncherSettings s;
+        s.iniSilent.assign(word);
+        s.iniIsAdmin.assign(word);
+        resolveSettings(s, log, p);
+        EXPECT_EQ(s.isSilent, 0) << word;
+        EXPECT_EQ(p.adminQueries, 1) << word;
+    }
+    for (const char* word : {"xo", "ralse"}) {
+        FakePlatform p;
+        LogFile log;
+        LauncherSettings s;
+        p.admin = true;
+        s.iniIsAdmin.assign(word);
+        resolveSettings(s, log, p);
+        EXPECT_EQ(s.isUserAdmin, 1) << word;
+    }
 }
 
 TEST(Resolve, AdministratorFlagAsksTheSystemOnlyWhenUnsettled) {

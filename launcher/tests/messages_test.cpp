@@ -53,6 +53,9 @@ TEST(Messages, LanguagesTriedAreTheUsersThenItsPrimaryLanguagesTableThenEnglish)
     for (unsigned short table : kTableLanguages) EXPECT_EQ(messageLanguages(table).front(), table);
     EXPECT_EQ(messageLanguages(0x0409), (Tried{0x0409}));
     EXPECT_EQ(messageLanguages(0x0407), (Tried{0x0407, 0x0409}));
+    // Each Chinese script falls back to English, never to the other script.
+    EXPECT_EQ(messageLanguages(0x0804), (Tried{0x0804, 0x0409}));
+    EXPECT_EQ(messageLanguages(0x0404), (Tried{0x0404, 0x0409}));
     const std::pair<unsigned short, unsigned short> variants[] = {
         {0x0809, 0x0409}, {0x1009, 0x0409}, {0x0C07, 0x0407}, {0x0807, 0x0407}, {0x080C, 0x040C}, {0x0C0C, 0x040C},
         {0x0810, 0x0410}, {0x0816, 0x0416}, {0x080A, 0x0C0A}, {0x040A, 0x0C0A}, {0x2C0A, 0x0C0A}, {0x0819, 0x0419},

@@ -130,3 +130,18 @@ TEST(PathSplits, FolderFileAndBaseName) {
     EXPECT_EQ(baseName("name."), "name.");
     EXPECT_EQ(baseName("C:\\x.d\\name"), "name");
 }
+
+// A folder path without a terminator in the system call's fixed room is no
+// answer; one terminated in its last byte is whole.
+TEST(FolderPath, AnAnswerWithoutTerminatorInItsFixedRoomIsNone) {
+    std::string text = "kept";
+    char room[8] = {'C', ':', '\\', 'a', '\0', 'x', 'x', 'x'};
+    EXPECT_TRUE(textInFixedRoom(room, sizeof room, text));
+    EXPECT_EQ(text, "C:\\a");
+    const char full[8] = {'C', ':', '\\', 'a', 'b', 'c', 'd', '\0'};  // terminated, but in the last byte
+    const char unterminated[8] = {'C', ':', '\\', 'a', 'b', 'c', 'd', 'e'};
+    EXPECT_FALSE(textInFixedRoom(unterminated, sizeof unterminated, text));
+    EXPECT_EQ(text, "C:\\a");
+    EXPECT_TRUE(textInFixedRoom(full, sizeof full, text));
+    EXPECT_EQ(text, "C:\\abcd");
+}

@@ -8,6 +8,10 @@
 
 namespace stelvo {
 
+// How much a reader is asked for at a time: big enough that a file is read in
+// few calls, small enough to be a constant.
+constexpr std::size_t kReadChunk = 64 * 1024;
+
 class ChunkReader {
 public:
     virtual ~ChunkReader() = default;

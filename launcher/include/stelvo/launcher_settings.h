@@ -95,7 +95,7 @@ class LogFile;
 
 // Judges the settings file's lines into the record.
 void parseSettingsLines(LauncherSettings& s, LogFile& log, TextLines& lines);
-void parseSettingsText(LauncherSettings& s, LogFile& log, std::string_view text);
+void parseSettingsText(LauncherSettings& s, LogFile& log, Platform& platform, std::string_view text);
 // Reads the settings file; when it cannot be opened, shows message 1 with the
 // path in an untitled error box and returns false.
 bool readSettingsFile(LauncherSettings& s, LogFile& log, Platform& platform, const std::string& path);

@@ -44,6 +44,11 @@ void normalizeOrLog(LogFile& log, std::string_view source, BoundedText<Width>& d
                        " components of up to " + std::to_string(kMaxComponentLength) + " characters");
 }
 
+// The text that a system call with a fixed room of `room` bytes (a folder's
+// path) left there, up to its terminator. False when the text fills the room:
+// such a call may cut a longer answer, or leave it without its terminator.
+bool textInFixedRoom(const char* buffer, std::size_t room, std::string& text);
+
 // Replaces the first placeholder found (in table order) by its folder.
 std::string expandFolderPlaceholder(const LauncherSettings& s, Platform& platform, std::string_view path);
 

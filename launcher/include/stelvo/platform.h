@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace stelvo {
 
@@ -50,10 +51,15 @@ public:
     // The file opened for reading in chunks; null when it cannot be opened or
     // is not a disk file (a console, a port, a pipe or a device may never end).
     virtual std::unique_ptr<ChunkReader> openFile(const std::string& path) = 0;
-    // The launcher's own program file as the system knows it, in the ANSI code
-    // page (Given). Unusable: the system's path was cut, or the code page
-    // cannot hold it exactly; NoAnswer: the system gives none.
-    virtual OwnPath ownProgramPath(std::string& path) = 0;
+    // The launcher's own program file as the system knows it, in UTF-16
+    // (Given). Unusable: the system's path was cut; NoAnswer: the system gives none.
+    virtual OwnPath ownProgramPath(std::u16string& path) = 0;
+    // The short (8.3) form of an existing file's path; false when the system
+    // gives none. Where a volume keeps no short names it is the path itself.
+    virtual bool shortPath(const std::u16string& path, std::u16string& shortForm) = 0;
+    // UTF-16 text in the ANSI code page, only when the code page holds every
+    // character exactly (no best-fit look-alike, no default character).
+    virtual bool ansiFromUtf16(std::u16string_view text, std::string& ansi) = 0;
     // False when the current directory does not fit kCurrentDirectoryRoom.
     virtual bool currentDirectory(std::string& dir) = 0;
     // False when the variable is not set.

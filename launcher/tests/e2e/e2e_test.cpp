@@ -333,9 +333,11 @@ TEST(EndToEnd, BoxesOfTheEarlyEnds) {
 }
 
 // Started by its bare name from a folder that holds another stelvo.exe and
-// stelvo.ini, the launcher still reads the settings file beside itself; when
-// the system's path for it cannot be used (longer than 255 characters, or not
-// in the ANSI code page), it reads neither (box 1 for ".ini").
+// stelvo.ini, the launcher still reads the settings file beside itself. From a
+// folder that the ANSI code page cannot hold (Cyrillic here), or at a path
+// longer than 255 characters, it reads that file through the path's short
+// form; a launcher whose own file name the code page cannot hold reads none
+// (box 1 for ".ini").
 TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     Image image(L"ownpath", "[MANAGER]\nVERSION=9.9\n");
     const std::string planted = image.dir + "planted\\";
@@ -354,31 +356,42 @@ TEST(EndToEnd, OwnPathComesFromTheSystemNotFromAPlantedCopy) {
     // The parent folders first: each is made only once the one above it exists.
     for (std::size_t at = image.dir.size(); at < deep.size(); at = deep.find('\\', at) + 1)
         ::CreateDirectoryA(deep.substr(0, deep.find('\\', at)).c_str(), nullptr);
-    const std::wstring foreign = wide(image.dir) + L"\x4E2D";
-    ::CreateDirectoryW(foreign.c_str(), nullptr);
-    const std::wstring programs[] = {wide(deep + "stelvo.exe"), foreign + L"\\stelvo.exe"};
-    for (const std::wstring& program : programs) {
+    const std::wstring cyrillic = wide(image.dir) + L"\u041f\u0430\u043f\u043a\u0430";  // "Folder"
+    ::CreateDirectoryW(cyrillic.c_str(), nullptr);
+    const std::pair<std::wstring, bool> programs[] = {
+        {wide(deep + "stelvo.exe"), true},
+        {cyrillic + L"\\stelvo.exe", true},
+        {wide(image.dir) + L"\x4E2D.exe", false},
+    };
+    for (const auto& [program, found] : programs) {
         ASSERT_TRUE(::CopyFileW(wide(g_stelvo).c_str(), program.c_str(), FALSE)) << toUtf8(program);
         const std::wstring ini = program.substr(0, program.size() - 3) + L"ini";
         ::CopyFileW(wide(image.dir + "stelvo.ini").c_str(), ini.c_str(), FALSE);
         // The test starts programs by an ANSI name: the short path, which the code page holds.
         wchar_t shortPath[MAX_PATH] = {};
         ASSERT_NE(::GetShortPathNameW(program.c_str(), shortPath, MAX_PATH), 0u) << toUtf8(program);
-        const Outcome unusable =
+        const Outcome run =
             runProgram(mirravon::AnsiFromWide(shortPath, ::wcslen(shortPath)).value_or(""), "stelvo", planted);
-        EXPECT_EQ(unusable.exitCode, 1u) << toUtf8(program);
-        expectBox(unusable, "", "Cannot open INI file: .ini\n", IconKind::Error);
+        EXPECT_EQ(run.exitCode, 1u) << toUtf8(program);
+        if (found) expectBox(run, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+        else expectBox(run, "", "Cannot open INI file: .ini\n", IconKind::Error);
     }
 }
 
 // A settings file of 600 MB (sparse: a header, zeros, a key at the very end) is
-// read through; reference files that are devices count as unopenable.
+// read through, and one that Notepad saved as "Unicode" (UTF-16LE) is read in
+// the ANSI code page; reference files that are devices count as unopenable.
 TEST(EndToEnd, SettingsAndReferenceFilesOfAnySizeOrKind) {
     Image big(L"bigini", "");
     ASSERT_TRUE(mirravon_test::WriteSparseFile(big.dir + "stelvo.ini", "[MANAGER]\n", 600LL << 20, "\nVERSION=9.9\n"));
     const Outcome o = big.run("");
     EXPECT_EQ(o.exitCode, 1u);
     expectBox(o, "Error", "Quillmont version 9.9 or later cannot be found.", IconKind::Error);
+
+    Image unicode(L"utf16ini", "");
+    const std::wstring text = L"\xFEFF[MANAGER]\r\nVERSION=9.9\u00e9\r\n";
+    writeFile(unicode.dir + "stelvo.ini", std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    expectBox(unicode.run(""), "Error", "Quillmont version 9.9\xc3\xa9 or later cannot be found.", IconKind::Error);
 
     for (const std::string device : {"Z:\\dev\\zero", "AUX"}) {
         Image ref(L"deviceref", "[MANAGER]\nLOCATION_FILE=" + device + "\nVERSION=9.9\n");
