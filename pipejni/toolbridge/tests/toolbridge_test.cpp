@@ -182,6 +182,30 @@ TEST_F(Automation, UnknownMethodRaisesCode4BeforeAnythingIsInvoked) {
     // The name is looked up again on every call.
     server.forgetMethod(nullptr);
     EXPECT_EQ(client.OpenScript("x"), S_OK);
+    server.takeJournal();
+
+    // Not knowing the name for the locale is not knowing it; any other failure
+    // of the lookup is COM's or the system's, thrown as the system's error (a
+    // Windows error inside the status as that error), never as code 4.
+    server.forgetMethod(L"Logoff", DISP_E_UNKNOWNLCID);
+    expectFailure(failureOf([&] { client.Logoff(); }), 4, {"Dvxcomsvr.DrovixComServer", "Logoff"});
+    const struct {
+        HRESULT status;
+        unsigned long thrown;
+    } failures[] = {{RPC_E_DISCONNECTED, static_cast<unsigned long>(RPC_E_DISCONNECTED)},
+                    {HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), RPC_S_SERVER_UNAVAILABLE},
+                    {E_OUTOFMEMORY, ERROR_OUTOFMEMORY}};
+    for (const auto& failure : failures) {
+        server.forgetMethod(L"Logoff", failure.status);
+        unsigned long thrown = 0;
+        try {
+            client.Logoff();
+        } catch (unsigned long code) {
+            thrown = code;
+        }
+        EXPECT_EQ(thrown, failure.thrown);
+    }
+    EXPECT_EQ(server.takeJournal(), std::vector<std::string>(4, "GetIDsOfNames Logoff"));
 }
 
 TEST_F(Automation, ToolExceptionRaisesCode5WithItsDescription) {
