@@ -355,6 +355,30 @@ TEST_F(DrovixNative, UnloadLeavesComOnlyWhereTheLoadEnteredIt) {
     EXPECT_EQ(ownKept, APTTYPE_MTA);
 }
 
+// A VM may unload on a thread older than the library: it is entered into COM
+// for the release alone, so the object goes while its thread is in COM.
+TEST_F(DrovixNative, AThreadOlderThanTheLibraryReleasesTheObjectInCom) {
+    mirravon::unique_handle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HRESULT afterUnload = E_FAIL;
+    std::thread older([&] {
+        SetEvent(started.get());
+        WaitForSingleObject(go.get(), 30000);
+        unload();
+        afterUnload = CoInitialize(nullptr);
+        if (SUCCEEDED(afterUnload)) CoUninitialize();
+    });
+    WaitForSingleObject(started.get(), 30000);
+    load(fullHome().c_str());
+    logoff();
+    expectNoFailure();
+    server.takeJournal();
+    SetEvent(go.get());
+    older.join();
+    EXPECT_EQ(server.takeJournal(), std::vector<std::string>{"Released in COM"});
+    EXPECT_EQ(afterUnload, S_OK) << "and it leaves again";
+}
+
 // ---------------------------------------------------------------- every Java thread, in and out of process
 
 enum class ServerKind { InProcess, Local, LocalOfTheOtherArchitecture };
