@@ -132,6 +132,10 @@ unsigned long systemCodeOf(HRESULT hr) {
 
 }  // namespace
 
+// The library's own instance has let go of everything by now (unload, or
+// process exit); one of a test still holds its entry in the table.
+CDrovixAutomation::~CDrovixAutomation() { RevokeEntry(); }
+
 void CDrovixAutomation::Create() {
     EnsureComEntered();
     const std::lock_guard<std::recursive_mutex> hold(m_lock);

@@ -24,7 +24,7 @@ inline constexpr const char kDrovixProgId[] = "Dvxcomsvr.DrovixComServer";
 class CDrovixAutomation {
 public:
     CDrovixAutomation() noexcept = default;
-    virtual ~CDrovixAutomation() = default;
+    virtual ~CDrovixAutomation();
     CDrovixAutomation(const CDrovixAutomation&) = delete;
     CDrovixAutomation& operator=(const CDrovixAutomation&) = delete;
 
