@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "mirravon/ansi_text.h"
 #include "mirravon/system_failure.h"
+#include "toolbridge/com_entry.h"
 #include "toolbridge/tool_error.h"
 
 namespace toolbridge {
@@ -109,43 +111,146 @@ private:
     EXCEPINFO m_info;
 };
 
+// A proxy answers IClientSecurity: COM's proxy manager offers it on every
+// standard proxy, and an object of the process has no use for it.
+bool isProxy(IUnknown* object) {
+    mirravon::unique_com<IClientSecurity> security;
+    return SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.put())));
+}
+
+// Whether the name lookup's status (other than S_OK) says that the server does
+// not know the name: its own two answers for that, and, as ever, a success
+// that gives no id. Every other failure is COM's or the system's (the server
+// has gone, the call could not be made).
+bool nameUnknown(HRESULT hr) { return hr == DISP_E_UNKNOWNNAME || hr == DISP_E_UNKNOWNLCID || SUCCEEDED(hr); }
+
+// A failing status as the system error code it stands for: a Windows error
+// inside a status (such as "The RPC server is unavailable") as that error.
+unsigned long systemCodeOf(HRESULT hr) {
+    return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<unsigned long>(hr);
+}
+
 }  // namespace
 
+// The library's own instance has let go of everything by now (unload, or
+// process exit); one of a test still holds its entry in the table.
+CDrovixAutomation::~CDrovixAutomation() { RevokeEntry(); }
+
 void CDrovixAutomation::Create() {
+    EnsureComEntered();
+    const std::lock_guard<std::recursive_mutex> hold(m_lock);
+    CreateHeld();
+}
+
+void CDrovixAutomation::CreateHeld() {
     CLSID clsid;
     const std::wstring progId =
         mirravon::WideFromAnsi(kDrovixProgId, sizeof kDrovixProgId - 1).value_or(std::wstring());
     HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
     if (SUCCEEDED(hr)) {
-        m_dispatch.reset();
+        DropHeld();
         mirravon::unique_com<IUnknown> unknown;
+        mirravon::unique_com<IDispatch> dispatch;
         hr = CoCreateInstance(clsid, nullptr, kClassContext, IID_IUnknown, reinterpret_cast<void**>(unknown.put()));
         if (SUCCEEDED(hr)) hr = OleRun(unknown.get());
-        if (SUCCEEDED(hr))
-            hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(m_dispatch.put()));
+        if (SUCCEEDED(hr)) hr = unknown.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+        if (SUCCEEDED(hr) && isProxy(unknown.get())) {
+            // The table holds its own reference to the object; this thread's
+            // proxy goes, so that nothing stays behind in this apartment.
+            if (!m_table)
+                hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IGlobalInterfaceTable, reinterpret_cast<void**>(m_table.put()));
+            DWORD cookie = 0;
+            if (SUCCEEDED(hr)) hr = m_table.get()->RegisterInterfaceInGlobal(dispatch.get(), IID_IDispatch, &cookie);
+            if (SUCCEEDED(hr)) {
+                m_cookie = cookie;
+                m_homeThread = GetCurrentThreadId();
+            }
+        } else if (SUCCEEDED(hr)) {
+            m_dispatch = std::move(dispatch);
+        }
     }
     if (FAILED(hr)) {
-        m_dispatch.reset();
+        DropHeld();
         RaiseToolError(kAutomationNotCreated, {kDrovixProgId});
     }
     m_created = true;
 }
 
-void CDrovixAutomation::EnsureCreated() {
-    if (!m_created || !m_dispatch) Create();
+void CDrovixAutomation::DropHeld() noexcept {
+    RevokeEntry();
+    m_dispatch.reset();
 }
 
-HRESULT CDrovixAutomation::Call(const wchar_t* wideName, const char* narrowName, VARIANTARG* args, UINT count) {
+// Whoever takes the cookie revokes it: a thread's end and the lock's holder
+// may both try.
+void CDrovixAutomation::RevokeEntry() noexcept {
+    m_homeThread = 0;
+    if (const DWORD cookie = m_cookie.exchange(0)) m_table.get()->RevokeInterfaceFromGlobal(cookie);
+}
+
+CDrovixAutomation::ThreadInterface CDrovixAutomation::ForThisThread() {
+    EnsureComEntered();
+    const std::lock_guard<std::recursive_mutex> hold(m_lock);
+    ThreadInterface object;
+    for (bool again = true;; again = false) {
+        if (!m_created || (!m_dispatch && m_cookie == 0)) CreateHeld();
+        if (m_dispatch) {
+            m_dispatch.get()->AddRef();
+            object.dispatch.reset(m_dispatch.get());
+            object.direct = true;
+            return object;
+        }
+        const DWORD cookie = m_cookie;
+        const HRESULT hr = m_table.get()->GetInterfaceFromGlobal(cookie, IID_IDispatch,
+                                                                 reinterpret_cast<void**>(object.dispatch.put()));
+        if (SUCCEEDED(hr)) return object;
+        // The entry went with the thread that registered it while this one
+        // took it: a new object, as after that thread's end.
+        if (again && m_cookie != cookie) continue;
+        // COM could not give this thread the object (the server has gone, say).
+        mirravon::FailWithError(systemCodeOf(hr));
+    }
+}
+
+void CDrovixAutomation::ReleaseObject() noexcept {
+    const std::lock_guard<std::recursive_mutex> hold(m_lock);
+    DropHeld();
+    m_table.reset();
+}
+
+void CDrovixAutomation::AbandonObject() noexcept {
+    m_dispatch.release();
+    m_table.release();
+    m_cookie = 0;
+    m_homeThread = 0;
+}
+
+void CDrovixAutomation::OnThreadEnding() noexcept {
+    if (m_homeThread == GetCurrentThreadId()) RevokeEntry();
+}
+
+HRESULT CDrovixAutomation::Call(ThreadInterface& object, const wchar_t* wideName, const char* narrowName,
+                                VARIANTARG* args, UINT count) {
+    // An object of the process runs each call on the calling thread; its
+    // apartment would let one call in at a time, so the calls take turns here.
+    // A proxy's calls are ordered by the server's own apartment.
+    std::unique_lock<std::recursive_mutex> turn(m_directCalls, std::defer_lock);
+    if (object.direct) turn.lock();
+    IDispatch* dispatch = object.dispatch.get();
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(wideName)};
-    if (m_dispatch.get()->GetIDsOfNames(IID_NULL, names, 1, kLocale, &id) != S_OK)
-        RaiseToolError(kAutomationNameUnknown, {kDrovixProgId, narrowName});
+    const HRESULT lookup = dispatch->GetIDsOfNames(IID_NULL, names, 1, kLocale, &id);
+    if (lookup != S_OK) {
+        if (nameUnknown(lookup)) RaiseToolError(kAutomationNameUnknown, {kDrovixProgId, narrowName});
+        mirravon::FailWithError(systemCodeOf(lookup));
+    }
 
     DISPPARAMS params = {args, nullptr, count, 0};
     ExceptionInfo info;
     UINT argumentError = 0;
-    HRESULT hr = m_dispatch.get()->Invoke(id, IID_NULL, kLocale, DISPATCH_METHOD, &params, nullptr, info.get(),
-                                          count ? &argumentError : nullptr);
+    HRESULT hr = dispatch->Invoke(id, IID_NULL, kLocale, DISPATCH_METHOD, &params, nullptr, info.get(),
+                                  count ? &argumentError : nullptr);
     if (hr == DISP_E_EXCEPTION) {
         info.complete();
         const std::string text = info.text();
@@ -155,34 +260,34 @@ HRESULT CDrovixAutomation::Call(const wchar_t* wideName, const char* narrowName,
 }
 
 HRESULT CDrovixAutomation::LoginToProject(const char* a, const char* b, const char* c, std::int32_t n, const char* e) {
-    EnsureCreated();
+    ThreadInterface object = ForThisThread();
     Arguments args(5);
     args.text(0, e);
     args.integer(1, n);
     args.text(2, c);
     args.text(3, b);
     args.text(4, a);
-    return Call(L"LoginToProject", "LoginToProject", args.data(), args.count());
+    return Call(object, L"LoginToProject", "LoginToProject", args.data(), args.count());
 }
 
 HRESULT CDrovixAutomation::Logoff() {
-    EnsureCreated();
-    return Call(L"Logoff", "Logoff", nullptr, 0);
+    ThreadInterface object = ForThisThread();
+    return Call(object, L"Logoff", "Logoff", nullptr, 0);
 }
 
 HRESULT CDrovixAutomation::OpenScript(const char* a) {
-    EnsureCreated();
+    ThreadInterface object = ForThisThread();
     Arguments args(1);
     args.text(0, a);
-    return Call(L"OpenScript", "OpenScript", args.data(), args.count());
+    return Call(object, L"OpenScript", "OpenScript", args.data(), args.count());
 }
 
 HRESULT CDrovixAutomation::ExecuteScriptEx(const char* a, const char* b) {
-    EnsureCreated();
+    ThreadInterface object = ForThisThread();
     Arguments args(2);
     args.text(0, b);
     args.text(1, a);
-    return Call(L"ExecuteScriptEx", "ExecuteScriptEx", args.data(), args.count());
+    return Call(object, L"ExecuteScriptEx", "ExecuteScriptEx", args.data(), args.count());
 }
 
 }  // namespace toolbridge

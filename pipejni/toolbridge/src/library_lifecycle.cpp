@@ -1,8 +1,8 @@
 #include "toolbridge/library_lifecycle.h"
 
 #include <windows.h>
-#include <objbase.h>
 
+#include "toolbridge/com_entry.h"
 #include "toolbridge/drovix_automation.h"
 #include "toolbridge/ktx_system_library.h"
 #include "toolbridge/tool_home.h"
@@ -13,36 +13,23 @@ namespace {
 CDrovixAutomation g_automation;
 CKtxSystemLibrary g_ktxSystemLibrary;
 
-// Marks the threads that this library entered into COM, so that each leaves
-// exactly what it entered: a thread already in a multithreaded apartment
-// refuses the entry, and leaving it then would end the thread's own COM use.
-DWORD g_comEntered = TLS_OUT_OF_INDEXES;
-
-void enterCom() {
-    HRESULT hr = CoInitialize(nullptr);
-    if (SUCCEEDED(hr) && g_comEntered != TLS_OUT_OF_INDEXES) TlsSetValue(g_comEntered, reinterpret_cast<LPVOID>(1));
-}
-
-void leaveCom() {
-    if (g_comEntered == TLS_OUT_OF_INDEXES || TlsGetValue(g_comEntered) == nullptr) return;
-    TlsSetValue(g_comEntered, nullptr);
-    CoUninitialize();
-}
-
 }  // namespace
 
 CDrovixAutomation& TheDrovixAutomation() { return g_automation; }
 CKtxSystemLibrary& TheKtxSystemLibrary() { return g_ktxSystemLibrary; }
 
 void OnProcessAttach() {
-    g_comEntered = TlsAlloc();
+    StartComEntries();
     LoadToolHomeFromEnvironment();
-    enterCom();
+    EnterCom();
 }
 
-void OnThreadAttach() { enterCom(); }
+void OnThreadAttach() { EnterCom(); }
 
-void OnThreadDetach() { leaveCom(); }
+void OnThreadDetach() {
+    g_automation.OnThreadEnding();
+    LeaveCom();
+}
 
 void OnProcessDetach(bool processExiting) {
     if (processExiting) {
@@ -52,14 +39,14 @@ void OnProcessDetach(bool processExiting) {
         g_ktxSystemLibrary.Abandon();
         return;
     }
-    // The object is released while this thread is still in COM, which may
-    // unload the object's server when the thread leaves.
+    // The object is released while this thread is in COM, which may unload the
+    // object's server when the thread leaves; a thread that was never offered
+    // an entry (the VM may unload on a thread older than the library) is
+    // entered for the release alone.
+    EnsureComEntered();
     g_automation.ReleaseObject();
-    leaveCom();
-    if (g_comEntered != TLS_OUT_OF_INDEXES) {
-        TlsFree(g_comEntered);
-        g_comEntered = TLS_OUT_OF_INDEXES;
-    }
+    LeaveCom();
+    EndComEntries();
     // The system library is freed by its owner when the static objects go.
 }
 

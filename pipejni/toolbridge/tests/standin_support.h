@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <mirravon/registry.h>
+#include <mirravon/unique_owner.h>
 #include <mirravon_test/caller.h>
 #include <mirravon_test/to_utf8.h>
 #include <mirravon_test/win32_test_support.h>
@@ -29,6 +30,8 @@ inline std::string emptyHome() { return mirravon_test::toWindowsPath(TOOLBRIDGE_
 inline std::string otherArchitectureLocalServerPath() {
     return mirravon_test::toWindowsPath(TOOLBRIDGE_LOCAL_SERVER_OTHER);
 }
+// The stand-in automation server as a local server program of this architecture.
+inline std::string localServerPath() { return mirravon_test::toWindowsPath(TOOLBRIDGE_LOCAL_SERVER); }
 // The stand-in automation server built for the other architecture.
 inline std::string otherArchitectureServerPath() {
     return mirravon_test::toWindowsPath(TOOLBRIDGE_STANDIN_SERVER_OTHER);
@@ -66,6 +69,14 @@ public:
         exportOf<StandInServer_Reset_t>(m_module, "StandInServer_Reset")();
     }
     ~StandInServer() {
+        if (!m_localJournal.empty()) {
+            // Under Wine the server keeps the object that the global interface
+            // table held, so the program is ended rather than waited for.
+            endLocalServer();
+            DeleteFileA(m_localJournal.c_str());
+            // The next test starts from the in-process registration alone.
+            unregisterServer();
+        }
         if (m_module) {
             exportOf<StandInServer_Reset_t>(m_module, "StandInServer_Reset")();
             FreeLibrary(m_module);
@@ -85,31 +96,57 @@ public:
         setServerKey("InprocServer32", path, where);
     }
     // The class registered with the program `path` as its local server only.
-    void registerLocalServerAt(const std::string& path, mirravon_test::Caller where = {}) {
-        setServerKey("LocalServer32", "\"" + path + "\"", where);
+    void registerLocalServerAt(const std::string& path, const std::string& arguments = {},
+                               mirravon_test::Caller where = {}) {
+        setServerKey("LocalServer32", "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments), where);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (classKey() + "\\InprocServer32").c_str());
+    }
+
+    // The class served by the local server program `path` alone, whose journal
+    // this object reads from then on.
+    void useLocalServer(const std::string& path, mirravon_test::Caller where = {}) {
+        char folder[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, folder);
+        m_localJournal = std::string(folder) + "toolbridge-local-server-journal.txt";
+        DeleteFileA(m_localJournal.c_str());
+        registerLocalServerAt(path, "--journal \"" + m_localJournal + "\"", where);
+    }
+    // Ends the local server program at once, as a tool that exits or crashes does.
+    void endLocalServer() {
+        mirravon::unique_handle quit(OpenEventA(EVENT_MODIFY_STATE, FALSE, standin::kLocalServerQuitEvent));
+        if (quit) SetEvent(quit.get());
+        waitForLocalServerEnd();
     }
 
     void failCreation(bool fail) {
         exportOf<StandInServer_FailCreation_t>(m_module, "StandInServer_FailCreation")(fail);
     }
-    void forgetMethod(const wchar_t* method) {
-        exportOf<StandInServer_ForgetMethod_t>(m_module, "StandInServer_ForgetMethod")(method);
+    void forgetMethod(const wchar_t* method, HRESULT answer = DISP_E_UNKNOWNNAME) {
+        exportOf<StandInServer_ForgetMethod_t>(m_module, "StandInServer_ForgetMethod")(method, answer);
     }
     void raiseOn(const wchar_t* method, const wchar_t* description) {
         exportOf<StandInServer_RaiseOn_t>(m_module, "StandInServer_RaiseOn")(method, description);
+    }
+    void slowCalls(DWORD milliseconds) {
+        exportOf<StandInServer_SlowCalls_t>(m_module, "StandInServer_SlowCalls")(milliseconds);
     }
     long objectsCreated() {
         return exportOf<StandInServer_ObjectsCreated_t>(m_module, "StandInServer_ObjectsCreated")();
     }
     long objectsAlive() { return exportOf<StandInServer_ObjectsAlive_t>(m_module, "StandInServer_ObjectsAlive")(); }
 
-    // Every journal line since the last call (the journal is emptied).
+    // Every journal line since the last call (the journal is emptied); the
+    // local server's when one serves the class.
     std::vector<std::string> takeJournal() {
-        auto copy = exportOf<StandInServer_CopyJournal_t>(m_module, "StandInServer_CopyJournal");
-        std::string text(static_cast<size_t>(copy(nullptr, 0)), '\0');
-        copy(&text[0], static_cast<int>(text.size()));
-        text.resize(text.size() - 1);
+        std::string text;
+        if (!m_localJournal.empty()) {
+            text = readLocalJournal();
+        } else {
+            auto copy = exportOf<StandInServer_CopyJournal_t>(m_module, "StandInServer_CopyJournal");
+            text.assign(static_cast<size_t>(copy(nullptr, 0)), '\0');
+            copy(&text[0], static_cast<int>(text.size()));
+            text.resize(text.size() - 1);
+        }
         std::vector<std::string> lines;
         size_t start = 0;
         for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
@@ -119,6 +156,30 @@ public:
     }
 
 private:
+    std::string readLocalJournal() {
+        mirravon::unique_hfile file(CreateFileA(m_localJournal.c_str(), GENERIC_READ | DELETE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return {};
+        std::string text(static_cast<size_t>(GetFileSize(file.get(), nullptr)), '\0');
+        DWORD read = 0;
+        if (!text.empty()) ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+        text.resize(read);
+        file.reset();
+        DeleteFileA(m_localJournal.c_str());
+        // IDispatch's standard proxy always hands the server a result slot,
+        // whatever the caller passed.
+        for (size_t at; (at = text.find(" [result slot]")) != std::string::npos;) text.erase(at, 14);
+        return text;
+    }
+    // The server program holds its mutex until it ends (an ended one leaves it abandoned).
+    static void waitForLocalServerEnd() {
+        mirravon::unique_handle running(OpenMutexA(SYNCHRONIZE, FALSE, standin::kLocalServerRunningMutex));
+        if (!running) return;
+        const DWORD waited = WaitForSingleObject(running.get(), 60000);
+        EXPECT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) << "the local server did not end";
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(running.get());
+    }
     static std::string classKey() {
         CLSID clsid = {};
         if (CLSIDFromProgID(L"Dvxcomsvr.DrovixComServer", &clsid) != S_OK) return {};
@@ -136,6 +197,7 @@ private:
     }
 
     HMODULE m_module = nullptr;
+    std::string m_localJournal;  // empty: the in-process server serves the class
 };
 
 // The stand-in "kvxsys.dll" that the bridge loaded into this process, if any.

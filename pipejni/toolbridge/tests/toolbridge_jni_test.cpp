@@ -13,6 +13,7 @@
 #include <mirravon_test/scratch_key.h>
 #include <mirravon_test/to_utf8.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <thread>
@@ -120,6 +121,19 @@ private:
     mirravon_test::ChildProcess m_process;
 };
 
+// Runs `work(i)` on `count` threads that start it together, and waits for all.
+template <typename Work> void atOnce(int count, Work work) {
+    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i)
+        threads.emplace_back([&, i] {
+            WaitForSingleObject(go.get(), 30000);
+            work(i);
+        });
+    SetEvent(go.get());
+    for (std::thread& t : threads) t.join();
+}
+
 class DrovixNative : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -198,6 +212,11 @@ protected:
     }
     void logoffOn(jobject receiver, JavaFailure& failure) {
         vm.call<void>(*dll, DROVIX_EXPORT("native_1logoff"), receiver);
+        failure = takeFailure();
+    }
+    void loginOn(jobject receiver, const char* project, JavaFailure& failure) {
+        vm.call<void>(*dll, DROVIX_EXPORT("native_1loginAndLaunch"), receiver, str(project), str("u"), str("p"),
+                      static_cast<jboolean>(JNI_TRUE), str("e"));
         failure = takeFailure();
     }
     void expectNoFailure(Caller where = {}) {
@@ -298,18 +317,193 @@ TEST_F(DrovixNative, ThreadsStartedAfterTheLoadAreEnteredIntoCom) {
     });
     later.join();
 
-    // The thread that existed before the load is not in COM: no object for it.
-    EXPECT_TRUE(before.pending);
-    EXPECT_EQ(before.code, 3);
-    EXPECT_EQ(beforeInit, S_OK);
+    // The thread that existed before the load is entered on its first call and
+    // stays in COM until it ends.
+    EXPECT_FALSE(before.pending) << before.code;
+    EXPECT_EQ(beforeInit, S_FALSE);
     EXPECT_FALSE(after.pending) << after.code;
     EXPECT_EQ(afterInit, S_FALSE);
     HRESULT loadingThread = CoInitialize(nullptr);
     EXPECT_EQ(loadingThread, S_FALSE);
     if (SUCCEEDED(loadingThread)) CoUninitialize();
     EXPECT_EQ(server.takeJournal(),
-              (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff", "Invoke Logoff()"}));
+              (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff", "Invoke Logoff()",
+                                        "GetIDsOfNames Logoff", "Invoke Logoff()"}));
     vm.deleteRef(shared);
+}
+
+// Unloading leaves COM on the thread that unloads only when the load entered it:
+// that thread may then enter a multithreaded apartment, and one that was in a
+// multithreaded apartment of its own before the load keeps it.
+TEST_F(DrovixNative, UnloadLeavesComOnlyWhereTheLoadEnteredIt) {
+    HRESULT afterEntered = E_FAIL;
+    APTTYPE ownKept = APTTYPE_STA;
+    APTTYPEQUALIFIER qualifier;
+    std::thread([&] {
+        load(fullHome().c_str());
+        unload();
+        afterEntered = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(afterEntered)) CoUninitialize();
+
+        if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return;
+        load(fullHome().c_str());
+        unload();
+        if (CoGetApartmentType(&ownKept, &qualifier) != S_OK) ownKept = APTTYPE_CURRENT;
+        CoUninitialize();
+    }).join();
+    EXPECT_EQ(afterEntered, S_OK);
+    EXPECT_EQ(ownKept, APTTYPE_MTA);
+}
+
+// A VM may unload on a thread older than the library: it is entered into COM
+// for the release alone, so the object goes while its thread is in COM.
+TEST_F(DrovixNative, AThreadOlderThanTheLibraryReleasesTheObjectInCom) {
+    mirravon::unique_handle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HRESULT afterUnload = E_FAIL;
+    std::thread older([&] {
+        SetEvent(started.get());
+        WaitForSingleObject(go.get(), 30000);
+        unload();
+        afterUnload = CoInitialize(nullptr);
+        if (SUCCEEDED(afterUnload)) CoUninitialize();
+    });
+    WaitForSingleObject(started.get(), 30000);
+    load(fullHome().c_str());
+    logoff();
+    expectNoFailure();
+    server.takeJournal();
+    SetEvent(go.get());
+    older.join();
+    EXPECT_EQ(server.takeJournal(), std::vector<std::string>{"Released in COM"});
+    EXPECT_EQ(afterUnload, S_OK) << "and it leaves again";
+}
+
+// ---------------------------------------------------------------- every Java thread, in and out of process
+
+enum class ServerKind { InProcess, Local, LocalOfTheOtherArchitecture };
+
+std::string kindName(const ::testing::TestParamInfo<ServerKind>& info) {
+    switch (info.param) {
+    case ServerKind::InProcess: return "InProcess";
+    case ServerKind::Local: return "Local";
+    default: return "LocalOfTheOtherArchitecture";
+    }
+}
+
+// The same cases with the stand-in server in the process and as a local server
+// program (whose proxy belongs to the apartment of the thread that made it).
+class DrovixNativeServer : public DrovixNative, public ::testing::WithParamInterface<ServerKind> {
+protected:
+    void SetUp() override {
+        DrovixNative::SetUp();
+        if (GetParam() == ServerKind::LocalOfTheOtherArchitecture) {
+            MIRRAVON_SKIP_UNLESS_64BIT_WINDOWS();
+            server.useLocalServer(otherArchitectureLocalServerPath());
+        }
+        if (GetParam() == ServerKind::Local) server.useLocalServer(localServerPath());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(, DrovixNativeServer,
+                         ::testing::Values(ServerKind::InProcess, ServerKind::Local,
+                                           ServerKind::LocalOfTheOtherArchitecture),
+                         kindName);
+
+TEST_P(DrovixNativeServer, EveryThreadReachesTheTool) {
+    // The first call comes from a thread that existed before the load: it is
+    // entered into COM then, and the object is made in its apartment.
+    mirravon::unique_handle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    mirravon::unique_handle called(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    mirravon::unique_handle end(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    JavaFailure first, loading, later, together[2];
+    jobject shared = nullptr;
+    std::thread earlier([&] {
+        SetEvent(started.get());
+        WaitForSingleObject(go.get(), 30000);
+        logoffOn(shared, first);
+        SetEvent(called.get());
+        WaitForSingleObject(end.get(), 30000);
+    });
+    WaitForSingleObject(started.get(), 30000);
+    load(fullHome().c_str());
+    shared = vm.newGlobalRef(self);
+    SetEvent(go.get());
+    WaitForSingleObject(called.get(), 30000);
+    EXPECT_FALSE(first.pending) << "code " << first.code;
+
+    logoffOn(self, loading);
+    EXPECT_FALSE(loading.pending) << "code " << loading.code;
+    std::thread([&] { loginOn(shared, "later", later); }).join();
+    EXPECT_FALSE(later.pending) << "code " << later.code;
+    atOnce(2, [&](int i) { loginOn(shared, i == 0 ? "one" : "two", together[i]); });
+    for (const JavaFailure& failure : together) EXPECT_FALSE(failure.pending) << "code " << failure.code;
+    vm.deleteRef(shared);
+    // The thread that made the object ends: a proxy's table entry goes with
+    // that thread's apartment, so the next call makes a new object; an object
+    // of the process stays.
+    SetEvent(end.get());
+    earlier.join();
+    logoff();
+    expectNoFailure();
+
+    std::vector<std::string> journal = server.takeJournal();
+    const std::string login = "Invoke LoginToProject(BSTR:\"%\", BSTR:\"u\", BSTR:\"p\", I4:1, BSTR:\"e\")";
+    auto loginOf = [&](const char* project) {
+        std::string line = login;
+        return line.replace(line.find('%'), 1, project);
+    };
+    ASSERT_GE(journal.size(), 11u) << ::testing::PrintToString(journal);
+    EXPECT_EQ(
+        std::vector<std::string>(journal.begin(), journal.begin() + 7),
+        (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff", "Invoke Logoff()", "GetIDsOfNames Logoff",
+                                  "Invoke Logoff()", "GetIDsOfNames LoginToProject", loginOf("later")}));
+    // The two at once in either order, each lookup before its own call.
+    std::vector<std::string> lastFour(journal.begin() + 7, journal.begin() + 11);
+    std::sort(lastFour.begin(), lastFour.end());
+    EXPECT_EQ(lastFour, (std::vector<std::string>{"GetIDsOfNames LoginToProject", "GetIDsOfNames LoginToProject",
+                                                  loginOf("one"), loginOf("two")}));
+    std::vector<std::string> afterItsEnd(journal.begin() + 11, journal.end());
+    if (GetParam() == ServerKind::InProcess)
+        EXPECT_EQ(afterItsEnd, (std::vector<std::string>{"GetIDsOfNames Logoff", "Invoke Logoff()"}));
+    else
+        EXPECT_EQ(afterItsEnd, (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff", "Invoke Logoff()"}));
+}
+
+// An object in the process runs each call on the calling thread: two threads
+// at once take turns, as its apartment would have let them in.
+TEST_F(DrovixNative, TwoThreadsAtOnceEnterAnObjectOfTheProcessInTurn) {
+    load(fullHome().c_str());
+    logoff();
+    expectNoFailure();
+    server.takeJournal();
+    server.slowCalls(300);
+    jobject shared = vm.newGlobalRef(self);
+    JavaFailure failures[2];
+    atOnce(2, [&](int i) { logoffOn(shared, failures[i]); });
+    vm.deleteRef(shared);
+    for (const JavaFailure& failure : failures) EXPECT_FALSE(failure.pending) << "code " << failure.code;
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"GetIDsOfNames Logoff", "Invoke Logoff()",
+                                                              "GetIDsOfNames Logoff", "Invoke Logoff()"}));
+}
+
+// A server that has gone does not make the method unknown: the failure of COM's
+// call reaches Java as a system error, with the system's text for it.
+TEST_P(DrovixNativeServer, AServerThatHasGoneIsASystemErrorNotAnUnknownMethod) {
+    if (GetParam() == ServerKind::InProcess) GTEST_SKIP() << "an in-process server cannot go on its own";
+    load(fullHome().c_str());
+    logoff();
+    expectNoFailure();
+    server.endLocalServer();
+    logoff();
+    ASSERT_TRUE(vm.exceptionPending());
+    EXPECT_EQ(vm.pendingExceptionClass(), jnihost::classes::kDrovixIntegrationException);
+    EXPECT_EQ(vm.constructorDescriptor(vm.pendingException()), "(Ljava/lang/String;)V");
+    EXPECT_NE(vm.pendingExceptionMessage(), "");
+    vm.clearException();
+    EXPECT_EQ(server.takeJournal(), (std::vector<std::string>{"CreateInstance", "GetIDsOfNames Logoff",
+                                                              "Invoke Logoff()", "Released in COM"}));
 }
 
 // ---------------------------------------------------------------- session operations

@@ -38,16 +38,30 @@ std::mutex g_lock;
 std::string g_journal;
 bool g_failCreation = false;
 std::wstring g_forgotten;
+HRESULT g_forgottenAnswer = DISP_E_UNKNOWNNAME;
 std::wstring g_raiseMethod;
 bool g_raiseHasDescription = false;
 std::wstring g_raiseDescription;
+std::string g_journalFile;
+DWORD g_callMs = 0;
 LONG g_created = 0;
 LONG g_alive = 0;
+LONG g_inside = 0;  // Invokes under way
 
 void journal(const std::string& line) {
     std::lock_guard<std::mutex> hold(g_lock);
     g_journal += line;
     g_journal += '\n';
+    if (g_journalFile.empty()) return;
+    // Each line at once: the test reads the file while this server runs.
+    HANDLE file =
+        CreateFileA(g_journalFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const std::string text = line + '\n';
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
 }
 
 std::string describe(const VARIANTARG& v) {
@@ -114,15 +128,17 @@ public:
         for (UINT i = 0; i < count; ++i) {
             ids[i] = DISPID_UNKNOWN;
             bool forgotten;
+            HRESULT answer;
             {
                 std::lock_guard<std::mutex> hold(g_lock);
                 forgotten = !g_forgotten.empty() && g_forgotten == names[i];
+                answer = forgotten ? g_forgottenAnswer : DISP_E_UNKNOWNNAME;
             }
             const Method* found = nullptr;
             for (const Method& m : kMethods)
                 if (!forgotten && lstrcmpW(m.name, names[i]) == 0) found = &m;  // exact case, as the tool's table
             if (found) ids[i] = found->id;
-            else result = DISP_E_UNKNOWNNAME;
+            else result = answer;
         }
         return result;
     }
@@ -134,6 +150,11 @@ public:
             journal("Invoke unknown id " + std::to_string(id));
             return DISP_E_MEMBERNOTFOUND;
         }
+        // An apartment's object is entered by one call at a time.
+        const bool overlapping = InterlockedIncrement(&g_inside) > 1;
+        struct Leave {
+            ~Leave() { InterlockedDecrement(&g_inside); }
+        } leave;
         std::string line = "Invoke " + mirravon_test::toUtf8(method->name) + "(";
         UINT count = params ? params->cArgs : 0;
         // Positional arguments arrive last-first: the journal shows them in declared order.
@@ -149,6 +170,7 @@ public:
         if (result != nullptr) line += " [result slot]";
         if (info == nullptr) line += " [no exception slot]";
         if (method->argumentCount > 0 && argError == nullptr) line += " [no argument-error slot]";
+        if (overlapping) line += " [while another call ran]";
         journal(line);
 
         if (count != method->argumentCount) return DISP_E_BADPARAMCOUNT;
@@ -156,12 +178,15 @@ public:
         bool raise;
         bool hasDescription;
         std::wstring description;
+        DWORD callMs;
         {
             std::lock_guard<std::mutex> hold(g_lock);
+            callMs = g_callMs;
             raise = !g_raiseMethod.empty() && g_raiseMethod == method->name;
             hasDescription = g_raiseHasDescription;
             description = g_raiseDescription;
         }
+        if (callMs != 0) Sleep(callMs);
         if (raise) {
             if (info != nullptr) {
                 ZeroMemory(info, sizeof *info);
@@ -284,9 +309,11 @@ __declspec(dllexport) void __cdecl StandInServer_Reset() {
     g_journal.clear();
     g_failCreation = false;
     g_forgotten.clear();
+    g_forgottenAnswer = DISP_E_UNKNOWNNAME;
     g_raiseMethod.clear();
     g_raiseHasDescription = false;
     g_raiseDescription.clear();
+    g_callMs = 0;
 }
 
 __declspec(dllexport) void __cdecl StandInServer_FailCreation(int fail) {
@@ -294,9 +321,10 @@ __declspec(dllexport) void __cdecl StandInServer_FailCreation(int fail) {
     g_failCreation = fail != 0;
 }
 
-__declspec(dllexport) void __cdecl StandInServer_ForgetMethod(const wchar_t* method) {
+__declspec(dllexport) void __cdecl StandInServer_ForgetMethod(const wchar_t* method, HRESULT answer) {
     std::lock_guard<std::mutex> hold(g_lock);
     g_forgotten = method ? method : L"";
+    g_forgottenAnswer = answer;
 }
 
 __declspec(dllexport) void __cdecl StandInServer_RaiseOn(const wchar_t* method, const wchar_t* description) {
@@ -306,11 +334,21 @@ __declspec(dllexport) void __cdecl StandInServer_RaiseOn(const wchar_t* method, 
     g_raiseDescription = description ? description : L"";
 }
 
+__declspec(dllexport) void __cdecl StandInServer_SlowCalls(DWORD milliseconds) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_callMs = milliseconds;
+}
+
 __declspec(dllexport) int __cdecl StandInServer_CopyJournal(char* buffer, int size) {
     std::lock_guard<std::mutex> hold(g_lock);
     int needed = static_cast<int>(g_journal.size()) + 1;
     if (buffer != nullptr && size >= needed) std::memcpy(buffer, g_journal.c_str(), static_cast<size_t>(needed));
     return needed;
+}
+
+__declspec(dllexport) void __cdecl StandInServer_JournalTo(const char* path) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_journalFile = path ? path : "";
 }
 
 __declspec(dllexport) long __cdecl StandInServer_ObjectsCreated() { return g_created; }
