@@ -85,9 +85,8 @@ int main(int argc, char** argv) {
     }
     Sleep(delay);
 
-    HWND window =
-        CreateWindowExA(0, standin::kMainWindowClass, standin::kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, standin::kMainWindowClass, "Drovix (stand-in)", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window == nullptr) return 6;
     ShowWindow(window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     SetTimer(window, 1, lifetime, nullptr);

@@ -49,9 +49,9 @@ typedef void(__cdecl* StandInKvxsys_AnswerFrom_t)(int poll, HWND window);
 
 namespace standin {
 
-// Window class and title of the stand-in tool's main window (kvdrovix.exe).
+// Window class of the stand-in tool's main window (kvdrovix.exe), by which the
+// stand-in kvxsys.dll and the tests find it.
 inline constexpr const char kMainWindowClass[] = "KvDrovixStandInMain";
-inline constexpr const char kMainWindowTitle[] = "Drovix (stand-in)";
 
 // The local server program holds this mutex while it runs, and ends at once,
 // leaving its clients, when this event is set.
