@@ -129,10 +129,6 @@ int startAgent(LauncherSettings& s, LogFile& log, Platform& platform) {
     return static_cast<int>(result);
 }
 
-}  // namespace
-
-namespace {
-
 // Why a path cannot be the launcher's location.
 enum class Misfit { None, NotAnsi, Path, Name };
 

@@ -1,20 +1,7 @@
 // Java bindings of the pipe channel's server end: NamedPipe, its handle in "hPipe".
-#include <cstdlib>
-#include <memory>
-
 #include "com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe.h"
 #include "pipe/named_pipe.h"
 #include "pipe_handle_field.h"
-
-namespace tavrodvxjni {
-namespace {
-
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-};
-
-}  // namespace
-}  // namespace tavrodvxjni
 
 using tavrodvxjni::CloseEnd;
 using tavrodvxjni::CreateEnd;
@@ -40,7 +27,7 @@ Java_com_varnex_quorel_mirravon_testmanagement_drovix_common_NamedPipe_native_1r
     if (!handle.found()) return nullptr;
     return jnisupport::CallGuarded(env, static_cast<jbyteArray>(nullptr), [&]() -> jbyteArray {
         unsigned long length = 0;
-        std::unique_ptr<char, tavrodvxjni::FreeDeleter> buffer(pipe::ReadPipeMessage(handle.get(), &length));
+        const pipe::MessageBuffer buffer(pipe::ReadPipeMessage(handle.get(), &length));
         jbyteArray array = env->NewByteArray(static_cast<jsize>(length));
         if (array != nullptr && length != 0)
             env->SetByteArrayRegion(array, 0, static_cast<jsize>(length), reinterpret_cast<const jbyte*>(buffer.get()));

@@ -45,8 +45,8 @@ void normalizeOrLog(LogFile& log, std::string_view source, BoundedText<Width>& d
 }
 
 // The text that a system call with a fixed room of `room` bytes (a folder's
-// path) left there, up to its terminator. False when the text fills the room:
-// such a call may cut a longer answer, or leave it without its terminator.
+// path) left there, up to its terminator. False when there is no terminator in
+// the room: such an answer was cut, and reading on would pass the room.
 bool textInFixedRoom(const char* buffer, std::size_t room, std::string& text);
 
 // Replaces the first placeholder found (in table order) by its folder.

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "mirravon/system_failure.h"
@@ -26,12 +25,6 @@ std::string LogText(const char* data, unsigned long length) {
     const void* zero = std::memchr(data, 0, length);
     return std::string(data, zero ? static_cast<const char*>(zero) - data : length);
 }
-
-// The read buffer, freed on every way out but the one that hands it to the caller.
-struct FreeBuffer {
-    void operator()(char* buffer) const noexcept { std::free(buffer); }
-};
-using ReadBuffer = std::unique_ptr<char, FreeBuffer>;
 
 }  // namespace
 
@@ -57,7 +50,8 @@ int WaitForPipeClient(HANDLE pipe) {
 }
 
 char* ReadPipeMessage(HANDLE pipe, unsigned long* length) {
-    ReadBuffer buffer(static_cast<char*>(std::malloc(kReadChunk)));
+    // Freed on every way out but the one that hands it to the caller.
+    MessageBuffer buffer(static_cast<char*>(std::malloc(kReadChunk)));
     if (!buffer) FailWithError(ERROR_NOT_ENOUGH_MEMORY);
     unsigned long capacity = kReadChunk;
     unsigned long used = 0;

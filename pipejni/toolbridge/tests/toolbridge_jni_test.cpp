@@ -14,6 +14,7 @@
 #include <mirravon_test/to_utf8.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -119,6 +120,42 @@ private:
     mirravon::unique_handle m_ready;
     mirravon::unique_handle m_go;
     mirravon_test::ChildProcess m_process;
+};
+
+// A thread older than the library: it runs before the load (so the library is
+// never told of its start) and does `work` once go() is called. Joined at the
+// latest when the object goes.
+class OlderThread {
+public:
+    explicit OlderThread(std::function<void()> work)
+        : m_running(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_go(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_thread([this, work = std::move(work)] {
+              SetEvent(m_running.get());
+              WaitForSingleObject(m_go.get(), 30000);
+              work();
+          }) {
+        // Only a thread that runs its own code has had its start-up notifications:
+        // one merely created could still be told of the library once it is loaded.
+        m_started = WaitForSingleObject(m_running.get(), 30000) == WAIT_OBJECT_0;
+    }
+    OlderThread(const OlderThread&) = delete;
+    OlderThread& operator=(const OlderThread&) = delete;
+    ~OlderThread() { join(); }
+
+    // Whether it ran its own code before the constructor returned.
+    bool started() const noexcept { return m_started; }
+    void go() { SetEvent(m_go.get()); }
+    void join() {
+        go();
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+private:
+    mirravon::unique_handle m_running;
+    mirravon::unique_handle m_go;
+    std::thread m_thread;
+    bool m_started = false;
 };
 
 // Runs `work(i)` on `count` threads that start it together, and waits for all.
@@ -286,27 +323,18 @@ TEST_F(DrovixNative, OverlongVariableCountsAsUnset) {
 // ---------------------------------------------------------------- COM entry per thread
 
 TEST_F(DrovixNative, ThreadsStartedAfterTheLoadAreEnteredIntoCom) {
-    HANDLE running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     JavaFailure before;
     HRESULT beforeInit = E_FAIL;
     jobject shared = nullptr;
-    std::thread earlier([&] {
-        SetEvent(running);
-        WaitForSingleObject(go, 30000);
+    OlderThread earlier([&] {
         logoffOn(shared, before);
         beforeInit = CoInitialize(nullptr);
         if (SUCCEEDED(beforeInit)) CoUninitialize();
     });
-    // Only a thread that runs its own code has had its start-up notifications:
-    // one merely created could still be told of the library once it is loaded.
-    EXPECT_EQ(WaitForSingleObject(running, 30000), WAIT_OBJECT_0);
-    CloseHandle(running);
+    EXPECT_TRUE(earlier.started());
     load(fullHome().c_str());
     shared = vm.newGlobalRef(self);
-    SetEvent(go);
     earlier.join();
-    CloseHandle(go);
 
     JavaFailure after;
     HRESULT afterInit = E_FAIL;
@@ -358,22 +386,16 @@ TEST_F(DrovixNative, UnloadLeavesComOnlyWhereTheLoadEnteredIt) {
 // A VM may unload on a thread older than the library: it is entered into COM
 // for the release alone, so the object goes while its thread is in COM.
 TEST_F(DrovixNative, AThreadOlderThanTheLibraryReleasesTheObjectInCom) {
-    mirravon::unique_handle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     HRESULT afterUnload = E_FAIL;
-    std::thread older([&] {
-        SetEvent(started.get());
-        WaitForSingleObject(go.get(), 30000);
+    OlderThread older([&] {
         unload();
         afterUnload = CoInitialize(nullptr);
         if (SUCCEEDED(afterUnload)) CoUninitialize();
     });
-    WaitForSingleObject(started.get(), 30000);
     load(fullHome().c_str());
     logoff();
     expectNoFailure();
     server.takeJournal();
-    SetEvent(go.get());
     older.join();
     EXPECT_EQ(server.takeJournal(), std::vector<std::string>{"Released in COM"});
     EXPECT_EQ(afterUnload, S_OK) << "and it leaves again";
@@ -413,23 +435,18 @@ INSTANTIATE_TEST_SUITE_P(, DrovixNativeServer,
 TEST_P(DrovixNativeServer, EveryThreadReachesTheTool) {
     // The first call comes from a thread that existed before the load: it is
     // entered into COM then, and the object is made in its apartment.
-    mirravon::unique_handle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    mirravon::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     mirravon::unique_handle called(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     mirravon::unique_handle end(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     JavaFailure first, loading, later, together[2];
     jobject shared = nullptr;
-    std::thread earlier([&] {
-        SetEvent(started.get());
-        WaitForSingleObject(go.get(), 30000);
+    OlderThread earlier([&] {
         logoffOn(shared, first);
         SetEvent(called.get());
         WaitForSingleObject(end.get(), 30000);
     });
-    WaitForSingleObject(started.get(), 30000);
     load(fullHome().c_str());
     shared = vm.newGlobalRef(self);
-    SetEvent(go.get());
+    earlier.go();
     WaitForSingleObject(called.get(), 30000);
     EXPECT_FALSE(first.pending) << "code " << first.code;
 

@@ -8,7 +8,16 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <memory>
+
 namespace pipe {
+
+// Owns a buffer that ReadPipeMessage handed out (malloc'd), freeing it with free().
+struct FreeMessage {
+    void operator()(char* buffer) const noexcept { std::free(buffer); }
+};
+using MessageBuffer = std::unique_ptr<char, FreeMessage>;
 
 // Creates the server end: a duplex message pipe, read in message mode, blocking,
 // unlimited instances, 128-byte buffers each way, 30 s default wait.
@@ -19,7 +28,7 @@ HANDLE CreatePipeServer(const char* name);
 int WaitForPipeClient(HANDLE pipe);
 
 // Reads one whole message in 128-byte chunks into a buffer from malloc that the
-// caller frees with free(); *length receives its length (0 once the client has
+// caller frees with free() (MessageBuffer does); *length receives its length (0 once the client has
 // closed its end). The buffer is not zero-terminated.
 char* ReadPipeMessage(HANDLE pipe, unsigned long* length);
 
