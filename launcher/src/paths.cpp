@@ -1,6 +1,8 @@
 #include "stelvo/paths.h"
 
-#include <algorithm>
+#include "mirravon/stored_text.h"
+
+#include <optional>
 #include <vector>
 
 namespace stelvo {
@@ -66,9 +68,10 @@ int normalizePath(std::string_view source, std::string& destination, std::size_t
 }
 
 bool textInFixedRoom(const char* buffer, std::size_t room, std::string& text) {
-    const std::size_t length = std::find(buffer, buffer + room, '\0') - buffer;
-    if (length >= room) return false;
-    text.assign(buffer, length);
+    // The room is the text's buffer and its destination at once: common's stored-text rule.
+    const std::optional<std::size_t> length = mirravon::StoredTextLength(buffer, room, mirravon::SameRoom(room));
+    if (!length) return false;
+    text.assign(buffer, *length);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "mirravon/ansi_text.h"
 #include "mirravon/registry.h"
+#include "mirravon/sized_text.h"
 #include "mirravon/unique_owner.h"
 #include "stelvo/paths.h"
 #include "stelvo/utf8.h"
@@ -107,14 +108,11 @@ OwnPath Win32Platform::ownProgramPath(std::u16string& path) {
 
 bool Win32Platform::shortPath(const std::u16string& path, std::u16string& shortForm) {
     const auto* longPath = reinterpret_cast<const wchar_t*>(path.c_str());
-    const DWORD needed = ::GetShortPathNameW(longPath, nullptr, 0);
-    if (needed == 0) return false;
-    std::wstring buffer(needed, L'\0');
-    // A room too small is answered with the room needed, not with a cut path:
-    // the path changed between the calls, and there is no answer.
-    const DWORD length = ::GetShortPathNameW(longPath, &buffer[0], needed);
-    if (length == 0 || length >= needed) return false;
-    shortForm.assign(reinterpret_cast<const char16_t*>(buffer.data()), length);
+    // A path that changed between the size query and the read has no answer.
+    const std::optional<std::wstring> found = mirravon::TextOfSizedCall<wchar_t>(
+        [&](wchar_t* buffer, DWORD room) { return ::GetShortPathNameW(longPath, buffer, room); });
+    if (!found) return false;
+    shortForm.assign(reinterpret_cast<const char16_t*>(found->data()), found->size());
     return true;
 }
 
@@ -137,12 +135,10 @@ bool Win32Platform::currentDirectory(std::string& dir) {
 }
 
 bool Win32Platform::environmentVariable(const std::string& name, std::string& value) {
-    DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (needed == 0) return false;
-    std::vector<char> buffer(needed);
-    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer.data(), needed);
-    if (length == 0 || length >= needed) return false;
-    value.assign(buffer.data(), length);
+    const std::optional<std::string> found = mirravon::TextOfSizedCall<char>(
+        [&](char* buffer, DWORD room) { return ::GetEnvironmentVariableA(name.c_str(), buffer, room); });
+    if (!found) return false;
+    value = *found;
     return true;
 }
 

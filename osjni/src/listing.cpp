@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kestrum_guard.h"
+#include "mirravon/sized_text.h"
 #include "mirravon/unique_owner.h"
 #include "tavroos/text_rules.h"
 
@@ -16,13 +17,8 @@ static_assert(rules::kPlainPathRoom == MAX_PATH, "the plain form's room is MAX_P
 // The system's full path of `path`, in the room it asks for (it reports a room
 // too small by the size it needs, never by a cut path).
 std::optional<std::wstring> FullPath(const std::wstring& path) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return std::nullopt;
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (length == 0 || length >= needed) return std::nullopt;
-    full.resize(length);
-    return full;
+    return mirravon::TextOfSizedCall<wchar_t>(
+        [&](wchar_t* buffer, DWORD room) { return ::GetFullPathNameW(path.c_str(), room, buffer, nullptr); });
 }
 
 }  // namespace
